@@ -1,0 +1,2 @@
+// Resource ids used by the foundation subsystem.
+#pragma once

@@ -1,0 +1,2 @@
+// Resource ids used by the platform subsystem.
+#pragma once

@@ -1,0 +1,2 @@
+// Resource ids used by the ui subsystem.
+#pragma once
