@@ -6,5 +6,6 @@
 #include "ids/platform.h"
 #include "ids/unzip.h"
 #include "ids/ui.h"
+#include "ids/winmisc.h"
 #include "ids/setup.h"
 #endif

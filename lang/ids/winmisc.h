@@ -1,0 +1,2 @@
+// Resource ids used by the message boxes and file dialogs.
+#pragma once
