@@ -34,4 +34,24 @@ STRING GetStringFromResource(int id, HINSTANCE module = (HINSTANCE)(LONG_PTR)-1)
 
 }  // namespace OSYS
 
+// --- Special folders ---
+// Indexes of GetWin32SystemPath; 3 and 4 are not in use.
+#define SYSPATH_PROGRAMS         0
+#define SYSPATH_STARTUP          1
+#define SYSPATH_PROGRAMFILES     2
+#define SYSPATH_APPDATA          5
+#define SYSPATH_PERSONAL         6   // the user's documents folder
+#define SYSPATH_MYPICTURES       7
+#define SYSPATH_DESKTOP          8
+#define SYSPATH_SENDTO           9
+#define SYSPATH_COMMONPROGRAMS   10
+#define SYSPATH_COMMONSTARTUP    11
+#define SYSPATH_COMMONDOCUMENTS  12
+#define SYSPATH_COMMONAPPDATA    13
+
+// The folder of a special-folder index, as the shell records it in the registry, with
+// environment variables expanded and a trailing backslash; null when the index is invalid or
+// the registry has no such folder.
+STRING GetWin32SystemPath(int index);
+
 #endif
