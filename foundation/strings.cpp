@@ -241,7 +241,10 @@ static bool GrowBuffer(STRING& s, int l) {
   long long size = (static_cast<long long>(l) + 1) / s.BlockSize + 1;
   size *= s.BlockSize;
   char* buffer = size <= 0x7fffffff ? PoolObtain(static_cast<int>(size)) : nullptr;
-  if (!ASSERT(buffer, "")) return false;
+  if (!buffer) {
+    ASSERT(buffer, "");
+    return false;
+  }
   int newSize = static_cast<int>(size);
   memset(buffer, 0, newSize);
   if (s.Buffer) memcpy(buffer, s.Buffer, s.StrLen < newSize ? s.StrLen : newSize);
@@ -282,7 +285,10 @@ void STRING::Make(int l, const void* data) {
   if (BufLen < l + 1 && !GrowBuffer(*this, l)) return;
   if (own) src = Buffer + ownOffset;
   if (src) {
-    if (!ASSERT(this->BufLen>=(l+1), "")) return;
+    if (BufLen < l + 1) {
+      ASSERT(this->BufLen>=(l+1), "");
+      return;
+    }
     memmove(Buffer, src, l);
   }
   // Bytes past the length stay zero, so growing without data never exposes old bytes.
@@ -315,13 +321,19 @@ char& STRING::AtEnd(int i) {
 }
 
 void STRING::SetLength(int newLength) {
-  if (!ASSERTTEXT(newLength >= 0, "newlength>=0", "")) return;
+  if (newLength < 0) {
+    ASSERTTEXT(0, "newlength>=0", "");
+    return;
+  }
   if (!Buffer || newLength >= StrLen) return;
   Make(newLength);
 }
 
 void STRING::DeleteLeft(int howmany) {
-  if (!ASSERT(howmany>=0, "")) return;
+  if (howmany < 0) {
+    ASSERT(howmany>=0, "");
+    return;
+  }
   if (howmany == 0 || !Buffer) return;
   if (howmany >= StrLen) {
     Make(0);
@@ -331,13 +343,19 @@ void STRING::DeleteLeft(int howmany) {
 }
 
 void STRING::DeleteRight(int howmany) {
-  if (!ASSERT(howmany>=0, "")) return;
+  if (howmany < 0) {
+    ASSERT(howmany>=0, "");
+    return;
+  }
   if (howmany == 0 || !Buffer) return;
   Make(howmany >= StrLen ? 0 : StrLen - howmany);
 }
 
 void STRING::Delete(int howmany, int pos) {
-  if (!ASSERT(howmany>=0, "")) return;
+  if (howmany < 0) {
+    ASSERT(howmany>=0, "");
+    return;
+  }
   if (howmany == 0 || pos < 0 || pos >= StrLen) return;
   if (howmany >= StrLen - pos) {
     Make(pos);
@@ -348,7 +366,10 @@ void STRING::Delete(int howmany, int pos) {
 }
 
 void STRING::InsertChars(int howmany, int pos, char ch) {
-  if (!ASSERT(howmany>=0, "")) return;
+  if (howmany < 0) {
+    ASSERT(howmany>=0, "");
+    return;
+  }
   if (howmany == 0 || pos < 0 || pos >= StrLen) return;
   if (howmany > 0x7ffffffe - StrLen) return;
   int oldLen = StrLen;
@@ -359,7 +380,10 @@ void STRING::InsertChars(int howmany, int pos, char ch) {
 }
 
 void STRING::Insert(const char* text, int pos) {
-  if (!ASSERT(text!=this->Buffer, "")) return;
+  if (text == Buffer) {
+    ASSERT(text!=this->Buffer, "");
+    return;
+  }
   if (pos < 0 || pos > StrLen) return;
   TEXTVIEW add = ViewOf(text, "Insert");
   // A piece of our own buffer is copied first: growing would free the bytes it points to.
@@ -470,7 +494,10 @@ void STRING::Replace(const char* find, const char* replacement, int caseSensitiv
 
 void STRING::Strip(char how, const char* set) {
   how = static_cast<char>(Upper(static_cast<unsigned char>(how)));
-  if (!ASSERT(how=='L' || how=='R' || how=='B', "")) return;
+  if (how != 'L' && how != 'R' && how != 'B') {
+    ASSERT(how=='L' || how=='R' || how=='B', "");
+    return;
+  }
   if (!Buffer || !set) return;
   int begin = 0, end = StrLen;
   if (how != 'R')
@@ -566,14 +593,17 @@ static int FormatInto(STRING& s, bool append, const char* format, va_list args) 
     return rc;
   }
   int base = append ? s.Length() : 0;
-  if (ASSERTTEXT(rc < static_cast<int>(sizeof(buf)) - 1, "rc<sizeof(buf)-1", format)) {
+  if (rc < static_cast<int>(sizeof(buf)) - 1) {
     if (append)
       s.AppendBytes(buf, rc);
     else
       s.Make(rc, buf);
-  } else if (rc <= 0x7ffffffe - base) {
-    s.Make(base + rc);
-    if (s.Length() == base + rc) vsnprintf(s.Buffer + base, rc + 1, format, again);
+  } else {
+    ASSERTTEXT(0, "rc<sizeof(buf)-1", format);
+    if (rc <= 0x7ffffffe - base) {
+      s.Make(base + rc);
+      if (s.Length() == base + rc) vsnprintf(s.Buffer + base, rc + 1, format, again);
+    }
   }
   va_end(again);
   return rc;
