@@ -21,6 +21,11 @@ void LogitHotKey(UINT message, WPARAM wParam, LPARAM lParam);
 // Current level mask and log state, for callers that decide how much to log.
 unsigned LogitGetLevel();
 bool LogitIsOn();
+// Name of the log file opened last (as given, or the generated UNIQUE or default name).
+const char* LogitFileName();
+
+// Exit code of a process ended by the answer No in the assertion box.
+#define ZOLAN_ASSERT_EXITCODE 3
 
 // Returns 1 when condition holds; otherwise logs, appends to assert.log and asks the user
 // (unless quiet or /NOASSERT). Answer No ends the process.
