@@ -7,6 +7,8 @@
 #include <cstring>
 
 #include "foundation/zolan.h"
+#include "ids/foundation.h"
+#include "platform/osys.h"
 
 HINSTANCE gAppInstance = nullptr;
 HINSTANCE gResourceInstance = nullptr;
@@ -231,8 +233,9 @@ int Init(const STRING& programPath, const STRING& appName, const STRING& version
     STRING path = folder || LanguageFile(gLanguageId);
     HMODULE library = LoadLibraryA(path.c_str());
     if (library != nullptr) {
-      Logit("APP::Init loaded %s\n", path.c_str());
       gResourceInstance = library;
+      Logit("APP::Init loaded %s, language %s\n", path.c_str(),
+            OSYS::GetStringFromResource(IDS_FOUNDATION_LANGUAGE).c_str());
       languageLoaded = true;
       return 1;
     }

@@ -16,9 +16,6 @@
 #include "foundation/strings.h"
 #include "platform/osys.h"
 
-// The documents folder comes from the special-folder table of the platform services.
-STRING GetWin32SystemPath(int index);
-
 namespace {
 
 const int kLineLimit = 8160;     // prefix + message, before the CR LF
@@ -142,7 +139,7 @@ void DefaultLogName(const char* modulePath, char* out, size_t size) {
   base.Replace(".exe", "_", 1);
   base.ToUpper();
   if (OSYS::GetOSType() >= OSTYPE_VISTA) {
-    STRING folder = GetWin32SystemPath(6);
+    STRING folder = GetWin32SystemPath(SYSPATH_PERSONAL);
     // Without a documents folder the working directory is the only sensible place.
     snprintf(out, size, "%sZolan_%sLOGIT.LOG", folder.NotNull() ? folder.c_str() : "",
              base.c_str());
