@@ -54,4 +54,33 @@ STRING GetStringFromResource(int id, HINSTANCE module = (HINSTANCE)(LONG_PTR)-1)
 // the registry has no such folder.
 STRING GetWin32SystemPath(int index);
 
+namespace OSYS {
+
+// --- Threads ---
+typedef unsigned(__stdcall* THREADPROC)(void* argument);
+// Starts function(argument) on a new thread with a 32 KB stack, through the C runtime so the
+// runtime is ready for the thread; the thread handle, null on failure.
+HANDLE CreateThread(THREADPROC function, void* argument);
+// Waits for the thread's end, timeout in ms (0: without limit). On success closes the handle
+// and returns 1; otherwise returns 0 and the handle stays open.
+int WaitThread(HANDLE thread, DWORD timeout = 0);
+void Sleep(DWORD ms);
+DWORD ThreadId();
+
+// --- Date, time and user ---
+// Seconds since 1970-01-01.
+long long Time();
+// Today's local date as YYYY-MM-DD.
+STRING DateString();
+// The logged-on user's name; null when unavailable.
+STRING GetUserName();
+
+// --- Per-user autostart list ---
+// command AUTOSTART_SELF, "<self>", "<ownfile>" or the program's own path: the quoted program
+// path; a null command removes the entry. 1 on success.
+#define AUTOSTART_SELF ((const char*)1)
+int SetAutostart(const char* name, const char* command);
+
+}  // namespace OSYS
+
 #endif
