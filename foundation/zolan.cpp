@@ -293,6 +293,7 @@ void LogitHotKey(UINT message, WPARAM, LPARAM lParam) {
 }
 
 unsigned LogitGetLevel() { return LogitLevel; }
+void LogitSetLevel(unsigned level) { LogitLevel = level; }
 bool LogitIsOn() { return logOn; }
 const char* LogitFileName() { return logFileName; }
 

@@ -20,6 +20,8 @@ void LogitHotKey(UINT message, WPARAM wParam, LPARAM lParam);
 
 // Current level mask and log state, for callers that decide how much to log.
 unsigned LogitGetLevel();
+// Replaces the level mask (the options only add bits); lets a caller restore an earlier mask.
+void LogitSetLevel(unsigned level);
 bool LogitIsOn();
 // Name of the log file opened last (as given, or the generated UNIQUE or default name).
 const char* LogitFileName();
