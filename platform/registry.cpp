@@ -63,7 +63,7 @@ REGISTRY::REGISTRY(const char* app, const char* base, HKEY hive)
   if (!hkApp) {
     STRING info;
     info.Format("%s/%s/%lu", app, Shown(base), (unsigned long)(UINT_PTR)hive);
-    ASSERTQUIET(this->hkApp != NULL, info.c_str());
+    Assert(0, "this->hkApp!=NULL", __FILE__, __LINE__, info.c_str(), 1);
   }
 }
 
@@ -184,29 +184,29 @@ int REGISTRY::DeleteKey(const char* sub, int recursive) {
   return rc == ERROR_SUCCESS ? 1 : 0;
 }
 
-template <typename F> int REGISTRY::ForEachValueName(F onName) {
+STRINGARRAY REGISTRY::EnumValues() {
+  STRINGARRAY names;
   if (!hkApp)
-    return 0;
-  int count = 0;
+    return names;
   for (DWORD index = 0;; index++) {
     char name[REGISTRY_MAXNAME];
     DWORD length = sizeof name;
     if (RegEnumValueA(hkApp, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
         ERROR_SUCCESS)
       break;
-    onName(name);
-    count++;
+    names.Add(STRING(name));
   }
-  return count;
+  return names;
 }
 
 int REGISTRY::ValueList(STRING& out) {
+  STRINGARRAY names = EnumValues();
   STRING list("");
-  int count = ForEachValueName([&list](const char* name) {
-    if (list.Length() > 0)
+  for (int i = 0; i < names.Count(); i++) {
+    if (i > 0)
       list.Append("|");
-    list.Append(name);
-  });
+    list.Append(names.Get(i));
+  }
   out = list;
-  return count;
+  return names.Count();
 }

@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include "foundation/stringarray.h"
 #include "foundation/strings.h"
 
 // Open modes of the key constructor.
@@ -23,8 +24,6 @@
 // REGISTRY_MAXVALUE bytes.
 #define REGISTRY_MAXNAME  512
 #define REGISTRY_MAXVALUE 8192
-
-class STRINGARRAY;
 
 class REGISTRY {
 public:
@@ -66,8 +65,6 @@ public:
 
 private:
   void Open(HKEY root, const char* base, const char* sub, int mode);
-  // Calls back with each value name in turn; returns how many there were.
-  template <typename F> int ForEachValueName(F onName);
 
   HKEY hkApp;    // owned
   HKEY hkRoot;   // not owned: the hive or parent the key was opened under
