@@ -4,12 +4,65 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <winioctl.h>
 #include <string>
 
 #include "platform/osys.h"
 #include "platformtest.h"
 
 namespace {
+
+// A drive letter that Wine's mount manager maps to a Unix folder as a network drive, the way
+// winecfg defines drives (Wine's own control code and request layout); removed again on
+// destruction.
+class NETWORKDRIVE {
+public:
+  NETWORKDRIVE(char letter, const std::string& unixFolder) : letter(letter) {
+    ok = Define(DRIVE_REMOTE, unixFolder.c_str());
+  }
+  ~NETWORKDRIVE() {
+    if (ok) Define(DRIVE_NO_ROOT_DIR, nullptr);
+  }
+  NETWORKDRIVE(const NETWORKDRIVE&) = delete;
+  NETWORKDRIVE& operator=(const NETWORKDRIVE&) = delete;
+  bool Ok() const { return ok; }
+
+private:
+  struct REQUEST {
+    ULONG size;
+    ULONG type;
+    ULONG fsType;
+    DWORD serial;
+    ULONGLONG unixDevice;
+    WCHAR letter;
+    USHORT mountPointOffset;
+    USHORT deviceOffset;
+    USHORT labelOffset;
+  };
+  bool Define(ULONG type, const char* mountPoint) {
+    HANDLE manager = CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (manager == INVALID_HANDLE_VALUE) return false;
+    std::vector<char> buffer(sizeof(REQUEST) + (mountPoint ? strlen(mountPoint) + 1 : 0));
+    REQUEST* request = (REQUEST*)buffer.data();
+    request->size = (ULONG)buffer.size();
+    request->type = type;
+    request->letter = (WCHAR)tolower(letter);
+    if (mountPoint) {
+      request->mountPointOffset = sizeof(REQUEST);
+      strcpy(buffer.data() + sizeof(REQUEST), mountPoint);
+    }
+    DWORD returned;
+    const DWORD kDefineUnixDrive = CTL_CODE('m', 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS);
+    BOOL done = DeviceIoControl(manager, kDefineUnixDrive, buffer.data(), (DWORD)buffer.size(), nullptr, 0,
+                                &returned, nullptr);
+    CloseHandle(manager);
+    return done != FALSE;
+  }
+  char letter;
+  bool ok;
+};
 
 std::string Folder(int index) {
   STRING path = GetWin32SystemPath(index);
@@ -283,6 +336,25 @@ TEST_F(FileOnDisk, Enumeration) {
   EXPECT_FALSE(find.First((scratch / "*.none").c_str(), name));
   EXPECT_EQ("(null)", Text(name));
   EXPECT_FALSE(find.Next(name));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(FileOnDisk, IsOnNetworkForAMappedDrive) {
+  std::string folder = scratch.Dir();
+  if (folder.compare(0, 2, "Z:") != 0) GTEST_SKIP() << "the scratch folder has no Unix path";
+  std::string unixFolder = folder.substr(2);
+  for (char& c : unixFolder)
+    if (c == '\\') c = '/';
+  scratch.File("shared.txt");
+  NETWORKDRIVE drive('N', unixFolder);
+  ASSERT_TRUE(drive.Ok());
+  ASSERT_EQ((UINT)DRIVE_REMOTE, GetDriveTypeA("N:\\"));
+  EXPECT_TRUE(FILENAME("N:\\shared.txt").IsOnNetwork());
+  EXPECT_TRUE(FILENAME("n:/").IsOnNetwork());
+  EXPECT_FALSE(FILENAME((scratch / "shared.txt").c_str()).IsOnNetwork());
 }
 
 }  // namespace
