@@ -83,4 +83,7 @@ int SetAutostart(const char* name, const char* command);
 
 }  // namespace OSYS
 
+// OSYS::FileExists, OSYS::IsDirectory and the other file and folder functions.
+#include "platform/osysfile.h"
+
 #endif
