@@ -37,8 +37,8 @@ STRING ModulePath() {
 // A name in the TEMP folder that no file has yet; null when TEMP is not set.
 STRING NewTempName() {
   const char* folder = getenv("TEMP");
-  STRING name;
   if (folder && *folder) {
+    STRING name;
     for (int attempt = 0; attempt < 0x10000; attempt++) {
       LONG n = InterlockedIncrement(&TempNameCounter);
       name.Format("%s%s~zs%04lx%04lx.tmp", folder, IsSeparator(folder[strlen(folder) - 1]) ? "" : "\\",
@@ -46,11 +46,9 @@ STRING NewTempName() {
       if (GetFileAttributesA(name.c_str()) == INVALID_FILE_ATTRIBUTES)
         return name;
     }
-    name.Free();
   }
-  const char* fname = name.c_str();
-  ASSERT(fname, folder);
-  return name;
+  ASSERTTEXT(0, "fname", folder);
+  return STRING();
 }
 
 // "." for a folder that is not given.
