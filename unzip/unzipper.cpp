@@ -72,6 +72,19 @@ void MakeParents(const char* folder) {
     if ((path[i] == '\\' || path[i] == '/') && i != 2) _mkdir(path.substr(0, i).c_str());
 }
 
+// The extractor takes member names as patterns; a listed name holding "[", "*" or "?"
+// would then match something else or nothing, and the run would report success with
+// nothing written. Each such character goes into a set of its own, which matches exactly
+// that character ("\" cannot quote it: the extractor reads every "\" as "/").
+std::string Literal(const char* member) {
+  std::string pattern;
+  for (const char* c = member; *c; c++) {
+    if (strchr("[*?", *c)) pattern += std::string("[") + *c + "]";
+    else pattern += *c;
+  }
+  return pattern;
+}
+
 }  // namespace
 
 UNZIPPER::UNZIPPER(const STRING& archive, const STRING& askOverwrite, const STRING& protectedFiles)
@@ -147,7 +160,8 @@ int UNZIPPER::ExtractFile(const char* member, const char* folder) {
     Logit("UNZIPPER::ExtractFile member=%s, folder=%s, left alone\n", member, folder);
     return 1;
   }
-  const char* argv[] = {"unzip", "-qq", ArchivePath.NotNull() ? ArchivePath.c_str() : "", member, "-d", folder};
+  std::string pattern = Literal(member);
+  const char* argv[] = {"unzip", "-qq", ArchivePath.NotNull() ? ArchivePath.c_str() : "", pattern.c_str(), "-d", folder};
   int rc = unzip_main(6, argv);
   Logit("UNZIPPER::ExtractFile member=%s, folder=%s, rc=%d\n", member, folder, rc);
   return rc == 0 ? 1 : 0;

@@ -1,0 +1,190 @@
+// UNZIPPER: listing into the entry table, the copy engine's calling order, and the
+// protected-files and ask-overwrite decisions, with the question answered by the driver.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "foundation/approot.h"
+#include "foundation/zolan.h"
+#include "support/windriver.h"
+#include "unziptest.h"
+
+namespace {
+
+using namespace unziptest;
+
+// While alive, failed assertions are recorded instead of asked about ("/NOASSERT" toggles).
+class ASSERTIONS {
+public:
+  ASSERTIONS() {
+    Raised().clear();
+    LogitOption("/NOASSERT");
+    AssertSetObserver([](const char* condition, const char*) { Raised().push_back(condition); });
+  }
+  ~ASSERTIONS() {
+    AssertSetObserver(nullptr);
+    LogitOption("/NOASSERT");
+  }
+  ASSERTIONS(const ASSERTIONS&) = delete;
+  ASSERTIONS& operator=(const ASSERTIONS&) = delete;
+  static std::vector<std::string>& Raised() {
+    static std::vector<std::string> raised;
+    return raised;
+  }
+};
+
+TEST(Unzipper, ListsNamesAndSizesInOrder) {
+  ASSERTIONS assertions;
+  UNZIPPER zip(Fixture("names.zip").c_str(), "<NULL>", "<NULL>");
+  EXPECT_TRUE(ASSERTIONS::Raised().empty());
+  char name[UNZIPTABLE_NAMESIZE];
+  std::vector<std::string> names;
+  unsigned long sum = 0;
+  for (unsigned long size = zip.GetFirstFile(name); name[0]; size = zip.GetNextFile(name)) {
+    names.push_back(name);
+    sum += size;
+  }
+  ASSERT_EQ(names.size(), 14u);
+  EXPECT_EQ(names[0], "host0.txt");
+  EXPECT_EQ(names[8], "back/slash/member.txt");
+  EXPECT_EQ(sum, zip.GetTotalSize());
+  EXPECT_GT(zip.GetTotalSize(), 2000u);
+}
+
+TEST(Unzipper, IrregularArchiveTripsTheListingAssertion) {
+  for (const char* archive : {"prefixed.zip", "empty.zip", "members250.zip", "nosuch.zip"}) {
+    ASSERTIONS assertions;
+    UNZIPPER zip(Fixture(archive).c_str(), "<NULL>", "<NULL>");
+    ASSERT_EQ(ASSERTIONS::Raised().size(), 1u) << archive;
+    EXPECT_EQ(ASSERTIONS::Raised()[0], "error==FALSE") << archive;
+  }
+}
+
+TEST(Unzipper, ExtractFileResults) {
+  ASSERTIONS assertions;
+  std::string folder = Scratch("extractfile");
+  struct CASE {
+    const char* archive;
+    const char* member;
+    int result;
+    const char* written;  // file expected afterwards (relative), or null
+  } cases[] = {
+      {"names.zip", "sub1/sub2/deep.txt", 1, "sub1\\sub2\\deep.txt"},
+      {"names.zip", "emptydir/", 1, "emptydir"},
+      {"names.zip", "nothere.txt", 1, nullptr},
+      {"names.zip", "back/slash/member.txt", 1, "back\\slash\\member.txt"},  // stored with "\"
+      {"names.zip", "file[1].txt", 1, "file[1].txt"},  // listed names are taken literally
+      {"skips.zip", "encrypted.txt", 0, nullptr},
+      {"skips.zip", "method9.txt", 0, nullptr},
+      {"skips.zip", "version45.txt", 0, nullptr},
+      {"badcrc.zip", "crc.txt", 0, "crc.txt"},
+  };
+  for (const CASE& c : cases) {
+    UNZIPPER zip(Fixture(c.archive).c_str(), "<NULL>", "<NULL>");
+    EXPECT_EQ(zip.ExtractFile(c.member, folder.c_str()), c.result) << c.member;
+    if (c.written) {
+      EXPECT_TRUE(Exists(folder + "\\" + c.written)) << c.member;
+    }
+  }
+  EXPECT_EQ(ReadAll(folder + "\\back\\slash\\member.txt"), "backslash");
+  EXPECT_EQ(ReadAll(folder + "\\file[1].txt"), "bracket");
+  EXPECT_FALSE(Exists(folder + "\\nothere.txt"));
+  EXPECT_FALSE(Exists(folder + "\\encrypted.txt"));
+  EXPECT_TRUE(ASSERTIONS::Raised().empty());
+}
+
+TEST(Unzipper, CreatesTheDestinationChain) {
+  std::string root = Scratch("chain");
+  std::string folder = root + "\\a\\b\\c";
+  UNZIPPER zip(Fixture("names.zip").c_str(), "<NULL>", "<NULL>");
+  EXPECT_EQ(zip.ExtractFile("sub1/sub2/deep.txt", folder.c_str()), 1);
+  EXPECT_EQ(ReadAll(folder + "\\sub1\\sub2\\deep.txt"), "deep");
+}
+
+TEST(Unzipper, ProtectedFilesAreKeptOnlyWhenTheyExist) {
+  struct CASE {
+    const char* list;
+    const char* member;
+    bool exists;
+    bool replaced;
+  } cases[] = {
+      {"*.txt", "plain.txt", true, false},
+      {"*.txt", "plain.txt", false, true},
+      {"other.dat|PLAIN.TXT;ignored", "plain.txt", true, false},  // names ignore case
+      {"sub1\\sub2\\deep.txt", "sub1/sub2/deep.txt", true, false},  // "\" reads as "/"
+      {"plain.tx?", "plain.txt", true, false},
+      {"plain.tx", "plain.txt", true, true},
+      {"|", "plain.txt", true, true},
+      {"<NULL>", "plain.txt", true, true},
+  };
+  for (const CASE& c : cases) {
+    std::string folder = Scratch("protected");
+    std::string target = folder + "\\" + c.member;
+    if (c.exists) {
+      CreateDirectoryA((folder + "\\sub1").c_str(), nullptr);
+      CreateDirectoryA((folder + "\\sub1\\sub2").c_str(), nullptr);
+      WriteAll(target, "existing");
+    }
+    UNZIPPER zip(Fixture("names.zip").c_str(), "<NULL>", c.list);
+    EXPECT_EQ(zip.ExtractFile(c.member, folder.c_str()), 1) << c.list;
+    EXPECT_EQ(ReadAll(target) != "existing", c.replaced) << c.list << " exists=" << c.exists;
+  }
+}
+
+// Texts 2992 and 2993 come from the English library while alive.
+class ENGLISH {
+public:
+  ENGLISH() : Module(LoadLibraryA(ZOLAN_DIST_DIR "\\setupenglish.dll")), Saved(gResourceInstance) {
+    if (Module) gResourceInstance = Module;
+  }
+  ~ENGLISH() {
+    gResourceInstance = Saved;
+    if (Module) FreeLibrary(Module);
+  }
+  ENGLISH(const ENGLISH&) = delete;
+  ENGLISH& operator=(const ENGLISH&) = delete;
+  bool Loaded() const { return Module != nullptr; }
+
+private:
+  HMODULE Module;
+  HINSTANCE Saved;
+};
+
+TEST(Unzipper, AskOverwriteQuestion) {
+  ENGLISH english;
+  ASSERT_TRUE(english.Loaded());
+  struct CASE {
+    const char* list;
+    int answer;      // button the driver presses; 0: no question may come
+    bool exists;
+    const char* shown;
+    bool replaced;
+  } cases[] = {
+      {"plain.txt;Your settings", IDNO, true, "Your settings", false},
+      {"PLAIN.TXT;Your settings", IDYES, true, "Your settings", true},
+      {"plain.txt", IDNO, true, "plain.txt", false},
+      {"plain.txt;Your settings", 0, false, nullptr, true},
+      {"plain.tx*", 0, true, nullptr, true},  // never a pattern
+  };
+  for (const CASE& c : cases) {
+    std::string folder = Scratch("ask");
+    std::string target = folder + "\\plain.txt";
+    if (c.exists) WriteAll(target, "existing");
+    UNZIPPER zip(Fixture("names.zip").c_str(), c.list, "<NULL>");
+    windriver::AsyncWindowTask box(windriver::Query::Dialog().Thread(GetCurrentThreadId()),
+                                   windriver::PressButton(c.answer ? c.answer : IDNO), c.answer ? 10000 : 300);
+    EXPECT_EQ(zip.ExtractFile("plain.txt", folder.c_str()), 1) << c.list;
+    box.Join();
+    EXPECT_EQ(box.Found(), c.answer != 0) << c.list;
+    if (c.shown) {
+      EXPECT_EQ(box.Caption(), "Replace file") << c.list;
+      EXPECT_EQ(box.Text(), std::string("The file ") + c.shown + " already exists.\n\nDo you want to replace it?")
+          << c.list;
+    }
+    EXPECT_EQ(ReadAll(target) == Expected("plain.txt"), c.replaced) << c.list;
+  }
+}
+
+}  // namespace
