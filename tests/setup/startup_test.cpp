@@ -192,6 +192,32 @@ TEST_F(Startup, ServiceProgramDoesNotTakeLoggingOptionsFromFiles) {
   EXPECT_TRUE(Contains(LogMessages(log), "Program Argument 2= /LOGIT:" + fileLog));
 }
 
+TEST_F(Startup, LogToStandardError) {
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+  std::string errors = base + "\\stderr.txt";
+  HANDLE file = CreateFileA(errors.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  STARTUPINFOA si = {};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdError = file;
+  PROCESS_INFORMATION pi = {};
+  std::string command = "\"" + dist + "\\setup.exe\" /LOGIT:STDERR /LANG:ENGL";
+  ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, dist.c_str(), &si, &pi));
+  CloseHandle(file);
+  EXPECT_EQ(WaitForSingleObject(pi.hProcess, 30000), WAIT_OBJECT_0);
+  DWORD code = 1;
+  GetExitCodeProcess(pi.hProcess, &code);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  EXPECT_EQ(code, 0u);
+  Strings messages = LogMessages(errors);
+  ASSERT_FALSE(messages.empty());
+  EXPECT_EQ(messages[0].substr(0, 17), "START LOGGING at ");
+  EXPECT_EQ(messages.back(), "AppMain returned 0");
+}
+
 TEST_F(Startup, GermanMissingFallsBackToEnglish) {
   ASSERT_TRUE(DeleteFileA((dist + "\\setupgerman.dll").c_str()));
   ASSERT_EQ(Run("/LOGIT:" + log + " /LANG:GER"), 0);
