@@ -1,6 +1,7 @@
 #include "support/windriver.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace windriver {
 
@@ -55,24 +56,22 @@ BOOL CALLBACK TopSearchProc(HWND window, LPARAM param) {
 }
 
 struct ChildSearch {
-  int id;
-  const char* className;
+  const int* id;          // null: any id
+  const char* className;  // null: any class
+  bool all;               // collect every match instead of the first
   std::vector<HWND> found;
 };
 
 BOOL CALLBACK ChildSearchProc(HWND window, LPARAM param) {
   ChildSearch* search = reinterpret_cast<ChildSearch*>(param);
-  if (search->className) {
-    if (lstrcmpiA(ClassOf(window).c_str(), search->className) == 0) {
-      search->found.push_back(window);
-    }
+  if (search->id && GetDlgCtrlID(window) != *search->id) {
     return TRUE;
   }
-  if (GetDlgCtrlID(window) == search->id) {
-    search->found.push_back(window);
-    return FALSE;
+  if (search->className && lstrcmpiA(ClassOf(window).c_str(), search->className) != 0) {
+    return TRUE;
   }
-  return TRUE;
+  search->found.push_back(window);
+  return search->all ? TRUE : FALSE;
 }
 
 bool IsComboBox(HWND control) {
@@ -139,6 +138,34 @@ HWND FindTopWindow(const Query& query, DWORD timeoutMs) {
   }
 }
 
+std::string DescribeWindows(DWORD threadId, DWORD processId) {
+  Query any;
+  any.visibleOnly = false;
+  any.threadId = threadId;
+  any.processId = processId;
+  std::vector<HWND> windows;
+  auto collect = [](HWND window, LPARAM param) -> BOOL {
+    reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
+    return TRUE;
+  };
+  if (threadId) {
+    EnumThreadWindows(threadId, collect, (LPARAM)&windows);
+  } else {
+    EnumWindows(collect, (LPARAM)&windows);
+  }
+  std::string lines;
+  for (HWND window : windows) {
+    if (!Matches(window, any)) {
+      continue;
+    }
+    char handle[32];
+    snprintf(handle, sizeof handle, "%p", (void*)window);
+    lines += std::string(handle) + " class=" + ClassOf(window) + " caption=\"" + RawCaption(window) +
+             "\"" + (IsWindowVisible(window) ? " visible" : " hidden") + "\n";
+  }
+  return lines;
+}
+
 bool WaitGone(HWND window, DWORD timeoutMs) {
   DWORD start = GetTickCount();
   while (IsWindow(window) && IsWindowVisible(window)) {
@@ -150,16 +177,16 @@ bool WaitGone(HWND window, DWORD timeoutMs) {
   return true;
 }
 
-HWND FindControl(HWND root, int id) {
-  ChildSearch search{id, nullptr, {}};
+HWND FindControl(HWND root, int id, const char* className) {
+  ChildSearch search{&id, className, false, {}};
   EnumChildWindows(root, ChildSearchProc, (LPARAM)&search);
   return search.found.empty() ? nullptr : search.found.front();
 }
 
-HWND WaitControl(HWND root, int id, DWORD timeoutMs) {
+HWND WaitControl(HWND root, int id, const char* className, DWORD timeoutMs) {
   DWORD start = GetTickCount();
   for (;;) {
-    HWND control = FindControl(root, id);
+    HWND control = FindControl(root, id, className);
     if (control && IsWindowEnabled(control)) {
       return control;
     }
@@ -171,7 +198,7 @@ HWND WaitControl(HWND root, int id, DWORD timeoutMs) {
 }
 
 std::vector<HWND> FindControls(HWND root, const char* className) {
-  ChildSearch search{0, className, {}};
+  ChildSearch search{nullptr, className, true, {}};
   EnumChildWindows(root, ChildSearchProc, (LPARAM)&search);
   return search.found;
 }
@@ -196,12 +223,12 @@ std::string GetText(HWND window) {
   return text;
 }
 
-std::string GetText(HWND root, int id) {
-  return GetText(FindControl(root, id));
+std::string GetText(HWND root, int id, const char* className) {
+  return GetText(FindControl(root, id, className));
 }
 
-bool SetText(HWND root, int id, const char* text) {
-  HWND control = FindControl(root, id);
+bool SetText(HWND root, int id, const char* text, const char* className) {
+  HWND control = FindControl(root, id, className);
   DWORD_PTR result = 0;
   return control && SendTimed(control, WM_SETTEXT, 0, (LPARAM)text, &result) && result;
 }
@@ -220,7 +247,7 @@ bool Click(HWND button) {
 }
 
 bool Click(HWND root, int id) {
-  return Click(FindControl(root, id));
+  return Click(FindControl(root, id, "Button"));
 }
 
 bool Close(HWND window) {
@@ -316,6 +343,7 @@ void AsyncWindowTask::Join() {
 void AsyncWindowTask::Run(Query query, Action action, DWORD timeoutMs) {
   HWND window = FindTopWindow(query, timeoutMs);
   if (!window) {
+    seen = DescribeWindows(query.threadId, query.processId);
     return;
   }
   caption = GetText(window);
@@ -327,7 +355,7 @@ void AsyncWindowTask::Run(Query query, Action action, DWORD timeoutMs) {
 AsyncWindowTask::Action PressButton(int id) {
   return [id](HWND window) {
     // A button that never comes must not leave the box (and the test) waiting forever.
-    HWND button = WaitControl(window, id, 5000);
+    HWND button = WaitControl(window, id, "Button", 5000);
     if (!button || !Click(button)) {
       Close(window);
     }

@@ -57,22 +57,27 @@ struct Query {
 bool Matches(HWND window, const Query& query);
 // First matching top-level window, polling until timeoutMs has passed; 0 when none came.
 HWND FindTopWindow(const Query& query, DWORD timeoutMs = kDefaultTimeout);
+// One line per top-level window of the thread (or process, or all when both are 0): handle,
+// class, caption, visibility; for failure messages when a window did not come.
+std::string DescribeWindows(DWORD threadId, DWORD processId = 0);
 // Waits until the window no longer exists (or is hidden); true when it went in time.
 bool WaitGone(HWND window, DWORD timeoutMs = kDefaultTimeout);
 
-// Control with this id anywhere below root (nested child dialogs included); 0 when none.
-HWND FindControl(HWND root, int id);
+// Control with this id (and class, when given, without regard to case) anywhere below root,
+// nested child dialogs included; the first in z-order, parents before their children; 0 when
+// none. Name the class where ids repeat: the common file dialog's file list also has id 1.
+HWND FindControl(HWND root, int id, const char* className = nullptr);
 // As FindControl, polling until the control exists and is enabled.
-HWND WaitControl(HWND root, int id, DWORD timeoutMs = kDefaultTimeout);
+HWND WaitControl(HWND root, int id, const char* className = nullptr, DWORD timeoutMs = kDefaultTimeout);
 // Every control below root with this class name (without regard to case), in z-order.
 std::vector<HWND> FindControls(HWND root, const char* className);
 std::string ClassOf(HWND window);
 
 // Window text of a window or control (WM_GETTEXT); empty on failure.
 std::string GetText(HWND window);
-std::string GetText(HWND root, int id);
+std::string GetText(HWND root, int id, const char* className = nullptr);
 // Sets the text as typing would leave it (WM_SETTEXT, then EN_CHANGE is sent by the edit).
-bool SetText(HWND root, int id, const char* text);
+bool SetText(HWND root, int id, const char* text, const char* className = nullptr);
 // Caption and text of a message box.
 std::string BoxText(HWND box);
 
@@ -80,6 +85,7 @@ std::string BoxText(HWND box);
 // Returns once the press was handled or after a short time-out (a press that opens another
 // modal window does not return before that window closes, so the driver does not wait).
 bool Click(HWND button);
+// The button (class "Button") with this id below root.
 bool Click(HWND root, int id);
 // Closes a window as its close box would (WM_CLOSE, posted).
 bool Close(HWND window);
@@ -117,6 +123,8 @@ public:
   // Caption and message-box text of the window as it was found (before the action ran).
   const std::string& Caption() const { return caption; }
   const std::string& Text() const { return text; }
+  // When nothing came: the windows that were there (DescribeWindows) at the time-out.
+  const std::string& Seen() const { return seen; }
 
 private:
   void Run(Query query, Action action, DWORD timeoutMs);
@@ -124,10 +132,12 @@ private:
   std::atomic<bool> found{false};
   std::string caption;
   std::string text;
+  std::string seen;
   std::thread worker;
 };
 
-// The most common actions: press a button of the found window, or close it.
+// The most common actions: press a button of the found window (closing the window instead
+// when the button does not come, so that no test waits forever), or close it.
 AsyncWindowTask::Action PressButton(int id);
 AsyncWindowTask::Action CloseWindow();
 
