@@ -2,10 +2,10 @@
 // and the language library.
 #include "foundation/approot.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "foundation/stringarray.h"
 #include "foundation/zolan.h"
 #include "ids/foundation.h"
 #include "platform/osys.h"
@@ -49,23 +49,12 @@ bool FileExists(const STRING& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// The whole file; a missing or unreadable file reads as no content.
-STRING ReadFileContent(const char* path) {
-  STRING content("");
-  FILE* f = fopen(path, "rb");
-  if (f == nullptr) return content;
-  char chunk[4096];
-  size_t got;
-  while ((got = fread(chunk, 1, sizeof chunk, f)) > 0) content.AppendBytes(chunk, (int)got);
-  fclose(f);
-  return content;
-}
-
 void ProcessCommandLineFile(const STRING& path, bool applyLogOptions) {
   Logit("Trying %s\n", path.c_str());
-  STRING content = ReadFileContent(path.c_str());
-  STRING line;
-  for (int pos = 0; APP::NextLine(content, &pos, &line);) {
+  STRINGARRAY lines;
+  lines.Load(path.c_str(), 0);
+  for (int i = 0; i < lines.Count(); i++) {
+    STRING line = lines.Get(i);
     if (line.Length() == 0) continue;
     line.Strip('B', " \t");
     if (applyLogOptions) LogitOption(line.c_str());
@@ -158,19 +147,6 @@ const STRING& Argument(int index) {
 
 void LogArguments() {
   for (int i = 0; i < argCount; i++) Logit("Program Argument %d= %s\n", i, argTable[i].c_str());
-}
-
-bool NextLine(const STRING& content, int* pos, STRING* line) {
-  const char* text = content.c_str();
-  int length = content.Length();
-  if (text == nullptr || *pos >= length) return false;
-  const char* start = text + *pos;
-  const char* lf = (const char*)memchr(start, '\n', length - *pos);
-  int n = lf ? (int)(lf - start) : length - *pos;
-  *pos += lf ? n + 1 : n;
-  if (lf && n > 0 && start[n - 1] == '\r') n--;
-  *line = STRING(start, n);
-  return true;
 }
 
 void ReadCommandLineFiles(const char* appRoot, const char* startDir, const char* modulePath,

@@ -52,9 +52,6 @@ int ArgumentCount();
 const STRING& Argument(int index);
 // Logs "Program Argument %d= %s" for every entry.
 void LogArguments();
-// Next line of a text file's content from *pos on (LF or CR LF ends a line; a last line
-// without LF counts when it is not empty); false when there is none.
-bool NextLine(const STRING& content, int* pos, STRING* line);
 // Reads the commandline.ini candidates; logs "Trying"/"Processing" for each.
 void ReadCommandLineFiles(const char* appRoot, const char* startDir, const char* modulePath,
                           bool applyLogOptions);

@@ -106,7 +106,10 @@ protected:
 TEST_F(Startup, LogsTheStartSequenceExactly) {
   std::string arguments = "/LOGIT:" + log + " \"C:\\My Files\\x.cfg\" /LANG:GER";
   ASSERT_EQ(Run(arguments), 0);
-  Strings messages = LogMessages(log);
+  // The file reader's own lines belong to another class; the start sequence is the rest.
+  Strings messages;
+  for (const std::string& m : LogMessages(log))
+    if (m.rfind("STRINGARRAY::", 0) != 0) messages.push_back(m);
   ASSERT_EQ(messages.size(), 16u) << ReadAll(log);
 
   EXPECT_TRUE(std::regex_match(messages[0], std::regex(R"(START LOGGING at \S+ \d\d:\d\d:\d\d)"))) << messages[0];
@@ -176,9 +179,11 @@ TEST_F(Startup, LoggingCanBeSwitchedOnFromCommandLineIni) {
   ASSERT_EQ(Run(""), 0);
   Strings messages = LogMessages(log);
   ASSERT_GE(messages.size(), 5u);
+  // Logging starts while the first file is read: its "Trying" line came too early.
   EXPECT_EQ(messages[0].substr(0, 17), "START LOGGING at ");
-  EXPECT_EQ(messages[2], "Processing " + dist + "\\commandline.ini done");
-  EXPECT_EQ(messages[3], "Trying " + dist + "\\setup_commandline.ini");
+  EXPECT_EQ(Only(messages, {"Trying", "Processing"}),
+            (Strings{"Processing " + dist + "\\commandline.ini done", "Trying " + dist + "\\setup_commandline.ini",
+                     "Processing " + dist + "\\setup_commandline.ini done"}));
   EXPECT_TRUE(Contains(messages, "Program Argument 1= /LOGIT:" + log));
   EXPECT_TRUE(Contains(messages, "AppMain returned 0"));
 }
