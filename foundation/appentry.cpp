@@ -37,23 +37,15 @@ bool IsServiceProgram(const char* modulePath) {
   return _stricmp(name, "service.exe") == 0;
 }
 
-STRING FolderOf(const char* path) {
-  const char* cut = strrchr(path, '\\');
-  const char* slash = strrchr(path, '/');
-  if (slash > cut) cut = slash;
-  return cut ? STRING(path, (int)(cut - path)) : STRING("");
-}
-
 // Builds the argument table from the command-line copy; returns argc. argv receives the
 // tokens with argv[0] the module path and argv[argc] null.
 int BuildArgumentTable(HINSTANCE instance, char* line, char* modulePath, char** argv) {
-  bool service = false;
   gAppInstance = gResourceInstance = instance;
   GetModuleFileNameA(nullptr, modulePath, kPathBuffer - 1);
-  service = IsServiceProgram(modulePath);
+  bool service = IsServiceProgram(modulePath);
   char startDir[kPathBuffer] = ".";
   if (GetCurrentDirectoryA(sizeof startDir, startDir) == 0) lstrcpyA(startDir, ".");
-  STRING appRoot = APP::GetAppRoot(FolderOf(modulePath));
+  STRING appRoot = APP::GetAppRoot(APP::FolderOf(modulePath));
   SetCurrentDirectoryA(appRoot.c_str());
   INITCOMMONCONTROLSEX controls = {8, 0x7FF};
   InitCommonControlsEx(&controls);

@@ -37,13 +37,6 @@ int FindArgument(const char* name, int n, bool whole) {
   return -1;
 }
 
-STRING FolderOf(const char* path) {
-  const char* cut = nullptr;
-  for (const char* p = path; *p; p++)
-    if (*p == '\\' || *p == '/') cut = p;
-  return cut ? STRING(path, (int)(cut - path)) : STRING("");
-}
-
 bool FileExists(const STRING& path) {
   DWORD attributes = GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -93,6 +86,13 @@ STRING GetArgValue(const char* name, int n) {
 }
 
 namespace APP {
+
+STRING FolderOf(const char* path) {
+  const char* cut = nullptr;
+  for (const char* p = path; *p; p++)
+    if (*p == '\\' || *p == '/') cut = p;
+  return cut ? STRING(path, (int)(cut - path)) : STRING("");
+}
 
 int Tokenise(char* line, char** tokens, int maxTokens, int* tokensDropped) {
   int count = 0, dropped = 0;

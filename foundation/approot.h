@@ -34,6 +34,8 @@ namespace APP {
 int WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show);
 // Title and language library; ends the process with exit code 99 when no library loads.
 int Init(const STRING& programPath, const STRING& appName, const STRING& version);
+// The text before the last backslash or slash; empty when there is none.
+STRING FolderOf(const char* path);
 // The folder, with a build-output ending (\Debug, \Release...) cut inside a source tree.
 STRING GetAppRoot(const STRING& folder);
 
