@@ -55,6 +55,11 @@ BOOL CALLBACK TopSearchProc(HWND window, LPARAM param) {
   return TRUE;
 }
 
+BOOL CALLBACK CollectProc(HWND window, LPARAM param) {
+  reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
+  return TRUE;
+}
+
 struct ChildSearch {
   const int* id;          // null: any id
   const char* className;  // null: any class
@@ -144,14 +149,10 @@ std::string DescribeWindows(DWORD threadId, DWORD processId) {
   any.threadId = threadId;
   any.processId = processId;
   std::vector<HWND> windows;
-  auto collect = [](HWND window, LPARAM param) -> BOOL {
-    reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
-    return TRUE;
-  };
   if (threadId) {
-    EnumThreadWindows(threadId, collect, (LPARAM)&windows);
+    EnumThreadWindows(threadId, CollectProc, (LPARAM)&windows);
   } else {
-    EnumWindows(collect, (LPARAM)&windows);
+    EnumWindows(CollectProc, (LPARAM)&windows);
   }
   std::string lines;
   for (HWND window : windows) {

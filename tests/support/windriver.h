@@ -102,6 +102,9 @@ bool PickText(HWND list, const char* text);
 // window), enough for Tab, Enter, Escape and letters in dialogs. SendKey types through the
 // system's input (keybd_event) into the foreground window after bringing window's top-level
 // window to the front; use it for combinations that read the modifier state (Ctrl+Tab).
+// System input is handled after messages already posted and on its own time: wait for the
+// effect of a SendKey (text typed, page changed) before posting keys, or a still-held
+// modifier turns a posted Tab into Shift+Tab.
 bool PostKey(HWND window, WORD virtualKey);
 bool SendKey(HWND window, WORD virtualKey, bool ctrl = false, bool shift = false);
 // The window that has the keyboard focus in the window's thread; 0 when none.
