@@ -76,6 +76,20 @@ void Parse(const STRING& text, PARSED& out) {
                    [](const ENTRY& a, const ENTRY& b) { return a.first < b.first; });
 }
 
+// The "#Key" line carries the key as it is; only a key that would not read back that way (a
+// backslash or a control byte in it) is written in the escaped form that the reader decodes.
+STRING KeyLineText(const STRING& key) {
+  for (int i = 0; i < key.Length(); i++) {
+    unsigned char c = static_cast<unsigned char>(key.c_str()[i]);
+    if (c == '\\' || c < 32) {
+      STRING escaped;
+      key.Escape(escaped, "");
+      return escaped;
+    }
+  }
+  return key;
+}
+
 // Folder part of path for the temporary file, "." when there is none.
 STRING FolderOf(const char* path) {
   STRING name(path);
@@ -234,7 +248,7 @@ STRING HASH::Text() const {
   if (Handle != 0) text.AppendFormat("#Handle=%d\n", Handle);
   if (Key.NotNull()) {
     text.Append("#Key=");
-    text.Append(Key);
+    text.Append(KeyLineText(Key));
     text.Append("\n");
   }
   for (int i = 0; i < Keys.Count(); i++) {

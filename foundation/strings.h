@@ -120,8 +120,10 @@ STRING operator||(const STRING& left, const STRING& right);
 STRING operator||(const STRING& left, const char* right);
 STRING operator||(const char* left, const STRING& right);
 
-// Null-pointer guard of the string operations: returns p, or the substitute text "<NULL>"
-// according to the null-text mode (environment variable ZOLANFAILONNULL).
+// Null-pointer guard of the string operations: returns p, or for a null p the text the
+// operation works on instead, by the null-text mode (environment variable ZOLANFAILONNULL,
+// read at each null; an absent variable keeps the mode): "<NULL>" while bit 1 is clear, else
+// an empty text, after the assertion "p!=NULL" when bit 2 is set as well.
 const char* StringNullCheck(const char* p, const char* operation);
 
 #endif

@@ -175,6 +175,26 @@ TEST_F(HashFile, CanonicalFileRoundTripsByteForByte) {
   EXPECT_EQ(canonical, Read("edited.cfg"));
 }
 
+TEST_F(HashFile, KeyLineReadsBackWhatWasSet) {
+  struct CASE {
+    const char* key;
+    const char* line;
+  } cases[] = {
+      {"ABCD-1234 \xe4=x", "#Key=ABCD-1234 \xe4=x\r\n"},
+      {"C:\\key", "#Key=C:\\\\key\r\n"},
+      {"two\nlines", "#Key=two\\nlines\r\n"},
+  };
+  for (const CASE& c : cases) {
+    HASH h;
+    h.SetKey(c.key);
+    ASSERT_EQ(1, h.Save(Path("key.cfg").c_str()));
+    EXPECT_EQ(c.line, Read("key.cfg"));
+    HASH back;
+    ASSERT_TRUE(back.Load(Path("key.cfg").c_str()));
+    EXPECT_EQ(c.key, Bytes(back.Key));
+  }
+}
+
 TEST_F(HashFile, LoadReplacesTheStoreButKeepsAnEarlierKey) {
   HASH h = LoadText("#Key=first\n#Handle=7\nold=1\n");
   EXPECT_EQ(7, h.Handle);
