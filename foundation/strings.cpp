@@ -25,9 +25,11 @@ const char kBase64Alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuv
 const int kPoolBufferSize = 96;
 const int kPoolCapacity = 127;
 
+// Every member has a constant initialiser, so the pool is ready before any constructor of a
+// process-wide STRING runs.
 struct BUFFERPOOL {
   INIT_ONCE once = INIT_ONCE_STATIC_INIT;
-  CRITICAL_SECTION lock;
+  CRITICAL_SECTION lock{};
   std::atomic<bool> closed{false};
   char* held[kPoolCapacity] = {};
   int count = 0;
