@@ -90,14 +90,14 @@ STRING KeyLineText(const STRING& key) {
   return key;
 }
 
-// Folder part of path for the temporary file, "." when there is none.
+// Folder part of path including its last separator, so that a file in a drive's root gets
+// its temporary file in that root and not in the drive's working folder; "." without one.
 STRING FolderOf(const char* path) {
   STRING name(path);
   int cut = -1;
   for (int i = 0; i < name.Length(); i++)
     if (name.c_str()[i] == '\\' || name.c_str()[i] == '/' || name.c_str()[i] == ':') cut = i;
-  if (cut < 0) return STRING(".");
-  return name.Left(name.c_str()[cut] == ':' ? cut + 1 : (cut == 0 ? 1 : cut));
+  return cut < 0 ? STRING(".") : name.Left(cut + 1);
 }
 
 // Writes text to a new file beside path and moves it over path; the old file stays as it was

@@ -238,7 +238,7 @@ TEST_F(HashFile, FailedSavesLeaveTheOldFileAlone) {
   EXPECT_EQ((LIST{"in.cfg", "target.cfg"}), Files());
 }
 
-TEST_F(HashFile, SaveIntoTheWorkingFolder) {
+TEST_F(HashFile, SaveByRelativeAndAbsolutePaths) {
   HASH h;
   h["k"] = "v";
   DeleteFileA("hash_plain.cfg");
@@ -247,6 +247,12 @@ TEST_F(HashFile, SaveIntoTheWorkingFolder) {
   ASSERT_EQ(1, content.Load("hash_plain.cfg", "rb"));
   EXPECT_EQ("k=v\r\n", Bytes(content));
   DeleteFileA("hash_plain.cfg");
+
+  char full[MAX_PATH];
+  ASSERT_NE(0u, GetFullPathNameA(Path("abs.cfg").c_str(), MAX_PATH, full, nullptr));
+  ASSERT_EQ(1, h.Save(full));
+  EXPECT_EQ("k=v\r\n", Read("abs.cfg"));
+  EXPECT_EQ(LIST{"abs.cfg"}, Files());
 }
 
 TEST(Hash, CopiesAreIndependent) {
