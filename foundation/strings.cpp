@@ -865,11 +865,11 @@ int STRING::Load(const char* path, const char* mode) {
   if (file) {
     content.Make(0);
     char chunk[8192];
+    // Text mode may hand out less than a chunk before the end (CR LF become one byte), so
+    // only an empty read ends the file.
     size_t got;
-    do {
-      got = fread(chunk, 1, sizeof(chunk), file);
+    while ((got = fread(chunk, 1, sizeof(chunk), file)) > 0)
       content.AppendBytes(chunk, static_cast<int>(got));
-    } while (got == sizeof(chunk));
     // A read error must not pass for the whole file: the content then stays as it was.
     ok = !ferror(file);
     fclose(file);

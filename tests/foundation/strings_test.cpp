@@ -557,6 +557,11 @@ TEST_F(StringFile, SaveAndLoadInBinaryAndTextMode) {
   ASSERT_EQ(1, FromBytes(big).Save(kFile, "wb"));
   ASSERT_EQ(1, loaded.Load(kFile, "rb"));
   EXPECT_EQ(big, Bytes(loaded)) << "read in several chunks";
+  std::string manyLines;
+  for (int i = 0; i < 3000; i++) manyLines += "line " + std::to_string(i) + "\n";
+  ASSERT_EQ(1, FromBytes(manyLines).Save(kFile, "w"));
+  ASSERT_EQ(1, loaded.Load(kFile, "r"));
+  EXPECT_EQ(manyLines, Bytes(loaded)) << "text mode over several chunks";
 
   std::string lines = log.Text();
   EXPECT_NE(std::string::npos, lines.find(std::string("BINARY::Save ") + kFile + "\r\n"));
