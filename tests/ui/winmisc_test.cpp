@@ -13,6 +13,7 @@
 
 #include "foundation/approot.h"
 #include "foundation/zolan.h"
+#include "ids/winmisc.h"
 #include "support/windriver.h"
 #include "ui/winmisc.h"
 
@@ -135,6 +136,25 @@ TEST(MsgBoxNullTitle, ShowsTheLibraryCaptionAndLogsTheNullTitle) {
     LogitOption("/LOGITCLOSE");
     EXPECT_EQ(box.Caption(), c.caption);
     EXPECT_NE(ReadFile(logFile).find("WINZOLAN::YesNoMsgBox title=(null) text=Proceed?\r\n"), std::string::npos);
+  }
+}
+
+TEST(MsgBoxNullTitle, CaptionExistsInEveryLanguage) {
+  // Read as UTF-16 so that the library's code page (1250 for Hungarian) is checked as well.
+  struct { const char* library; const wchar_t* caption; } cases[] = {
+    {"setupenglish.dll", L"Zolan Setup"},
+    {"setupgerman.dll", L"Zolan Installation"},
+    {"setupfrench.dll", L"Installation de Zolan"},
+    {"setuphungarian.dll", L"Zolan telep\u00edt\u0151"},
+  };
+  for (const auto& c : cases) {
+    HMODULE module = LoadLibraryExA((std::string(ZOLAN_DIST_DIR "\\") + c.library).c_str(), nullptr,
+                                    LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(module, nullptr) << c.library;
+    wchar_t text[256] = L"";
+    LoadStringW(module, IDS_MSGBOX_TITLE, text, 256);
+    EXPECT_EQ(std::wstring(text), c.caption) << c.library;
+    FreeLibrary(module);
   }
 }
 
