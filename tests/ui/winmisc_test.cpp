@@ -382,7 +382,8 @@ TEST_F(StartProgram, QuotesTheProgramOnlyWhenParametersFollow) {
   };
   for (const auto& c : cases) {
     fs::remove(record);
-    EXPECT_NE(WINZOLAN::StartProgram(c.program.c_str(), c.parameters, nullptr, nullptr, true, nullptr), 0);
+    EXPECT_NE(WINZOLAN::StartProgram(c.program.c_str(), c.parameters, nullptr, nullptr, true, nullptr), 0)
+        << c.program << " error " << GetLastError();
     std::string got = Recorded()["cmdline"];
     // Wine hands a program found at an unquoted path with blanks its name in quotes; Windows
     // passes the line on as it is. Either way nothing was added or cut.
