@@ -93,12 +93,19 @@ bool ZIPEXTRACTOR::PrepareDestination() {
 }
 
 void ZIPEXTRACTOR::FindArchives() {
-  if (Host.Kind(ArchiveArg.c_str()) == ZIPPATH_FOLDER) {
+  ZIPPATHKIND kind = Host.Kind(ArchiveArg.c_str());
+  if (kind == ZIPPATH_FOLDER) {
     Say("error:  %s is a directory\n", ArchiveArg.c_str());
     Raise(76);
     return;
   }
   size_t slash = ArchiveArg.rfind('/');
+  // A plain name finds itself or nothing; the folder need not be listed for it.
+  if (kind == ZIPPATH_FILE &&
+      ArchiveArg.find_first_of("*?[", slash == std::string::npos ? 0 : slash) == std::string::npos) {
+    ProcessArchive(ArchiveArg);
+    return;
+  }
   std::string folder = slash == std::string::npos ? "" : ArchiveArg.substr(0, slash + 1);
   std::string pattern = slash == std::string::npos ? ArchiveArg : ArchiveArg.substr(slash + 1);
   struct FOUND {

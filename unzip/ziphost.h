@@ -21,12 +21,15 @@ public:
   virtual long ReadAt(int64_t offset, void* buffer, long n) = 0;
 };
 
-// An output file opened for writing; closed by its destructor.
+// An output file opened for writing; the destructor closes it (if Close did not).
 class ZIPWRITER {
 public:
   virtual ~ZIPWRITER() {}
   // False when not all n bytes were written.
   virtual bool Write(const void* data, size_t n) = 0;
+  // Sets the last-write time from the MS-DOS date and time (local time), closes the file
+  // and gives it its attributes.
+  virtual void Close(unsigned dosDate, unsigned dosTime) = 0;
 };
 
 enum ZIPPATHKIND { ZIPPATH_MISSING, ZIPPATH_FILE, ZIPPATH_FOLDER };
@@ -49,13 +52,10 @@ public:
   virtual std::unique_ptr<ZIPREADER> OpenArchive(const char* path) = 0;
 
   virtual bool MakeFolder(const char* path) = 0;
-  // Gives an existing file write permission when it lacks it.
-  virtual void MakeWritable(const char* path) = 0;
-  // Opens the file for writing, truncated; null when it cannot be opened.
-  virtual std::unique_ptr<ZIPWRITER> CreateOutput(const char* path) = 0;
-  // Last-write time from the MS-DOS date and time (local time) and the MS-DOS attributes.
-  virtual void SetTimeAndAttributes(const char* path, unsigned dosDate, unsigned dosTime,
-                                    unsigned attributes) = 0;
+  // Opens the file for writing, truncated, first giving an existing file write permission
+  // when it lacks it; null when it cannot be opened. attributes (MS-DOS bits) are the ones
+  // the file gets at Close: the archive bit added, read-only removed.
+  virtual std::unique_ptr<ZIPWRITER> CreateOutput(const char* path, unsigned attributes) = 0;
   // True when the volume that holds path has a FAT file system (no blanks in names there).
   virtual bool IsFatVolume(const char* path) = 0;
 };

@@ -5,15 +5,19 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "foundation/zolan.h"
 
 namespace {
 
+// Reads ahead in large pieces beneath the extractor's 2,048-byte blocks: under Wine every
+// ReadFile costs a round trip to the server, so one read per block would cost more than
+// the decompression itself.
 class WIN32ZIPREADER : public ZIPREADER {
 public:
-  explicit WIN32ZIPREADER(HANDLE file) : File(file) {}
+  explicit WIN32ZIPREADER(HANDLE file) : File(file), Cache(new (std::nothrow) char[kCacheSize]) {}
   ~WIN32ZIPREADER() override { CloseHandle(File); }
   WIN32ZIPREADER(const WIN32ZIPREADER&) = delete;
   WIN32ZIPREADER& operator=(const WIN32ZIPREADER&) = delete;
@@ -24,8 +28,32 @@ public:
     return size.QuadPart;
   }
 
-  // A positioned read: one call per block instead of a seek and a read.
   long ReadAt(int64_t offset, void* buffer, long n) override {
+    if (!Cache || n > kCacheSize) return ReadDirect(offset, buffer, n);
+    if (offset < CacheStart || offset + n > CacheStart + CacheLength) {
+      // Backwards (the end-record search) the piece ends with the request, else it starts
+      // with it; either way on a 4 KiB boundary that keeps the whole request inside.
+      int64_t start = offset & ~static_cast<int64_t>(4095);
+      if (offset < CacheStart && offset + n > kCacheSize)
+        start = (offset + n - kCacheSize + 4095) & ~static_cast<int64_t>(4095);
+      long got = ReadDirect(start, Cache.get(), kCacheSize);
+      if (got < 0) {
+        CacheLength = 0;
+        return -1;
+      }
+      CacheStart = start;
+      CacheLength = got;
+    }
+    int64_t available = CacheStart + CacheLength - offset;
+    long take = available < n ? static_cast<long>(available < 0 ? 0 : available) : n;
+    if (take > 0) memcpy(buffer, Cache.get() + (offset - CacheStart), take);
+    return take;
+  }
+
+private:
+  static const long kCacheSize = 128 * 1024;
+
+  long ReadDirect(int64_t offset, void* buffer, long n) {
     OVERLAPPED at;
     memset(&at, 0, sizeof at);
     at.Offset = static_cast<DWORD>(offset);
@@ -40,28 +68,63 @@ public:
     return static_cast<long>(got);
   }
 
-private:
   HANDLE File;
+  std::unique_ptr<char[]> Cache;
+  int64_t CacheStart = 0;
+  long CacheLength = 0;
 };
 
 class WIN32ZIPWRITER : public ZIPWRITER {
 public:
-  explicit WIN32ZIPWRITER(HANDLE file) : File(file) {}
-  ~WIN32ZIPWRITER() override { CloseHandle(File); }
+  // attributes: what the file ends with; setAttributes: whether Close must still set them.
+  WIN32ZIPWRITER(ZIPHOST& host, HANDLE file, const char* path, DWORD attributes, bool setAttributes)
+      : Host(host), File(file), Path(path), Attributes(attributes), SetAttributes(setAttributes) {}
+  ~WIN32ZIPWRITER() override {
+    if (File != INVALID_HANDLE_VALUE) CloseHandle(File);
+  }
   WIN32ZIPWRITER(const WIN32ZIPWRITER&) = delete;
   WIN32ZIPWRITER& operator=(const WIN32ZIPWRITER&) = delete;
 
   bool Write(const void* data, size_t n) override {
     DWORD written = 0;
     if (WriteFile(File, data, static_cast<DWORD>(n), &written, nullptr) && written == n) return true;
-    Logit("WIN32ZIPHOST::Write WriteFile bytes=%lu, written=%lu, error=%lu\n", static_cast<unsigned long>(n),
-          written, GetLastError());
+    Logit("WIN32ZIPHOST::Write WriteFile %s, bytes=%lu, written=%lu, error=%lu\n", Path.c_str(),
+          static_cast<unsigned long>(n), written, GetLastError());
     return false;
   }
 
+  // The time goes through the handle that wrote the file (write access, no sharing): nothing
+  // is written after it, and a second open per file would cost more than the writing.
+  void Close(unsigned dosDate, unsigned dosTime) override {
+    char text[128];
+    FILETIME local, utc;
+    if (DosDateTimeToFileTime(static_cast<WORD>(dosDate), static_cast<WORD>(dosTime), &local)) {
+      if (!LocalFileTimeToFileTime(&local, &utc)) utc = local;
+      if (!SetFileTime(File, nullptr, nullptr, &utc)) {
+        snprintf(text, sizeof text, "\nSetFileTime error %lu when trying set file time\n", GetLastError());
+        Host.Diagnostic(text);
+      }
+    }
+    CloseHandle(File);
+    File = INVALID_HANDLE_VALUE;
+    if (SetAttributes && !SetFileAttributesA(Path.c_str(), Attributes)) {
+      snprintf(text, sizeof text, "\nwarning (%lu): could not set file attributes\n", GetLastError());
+      Host.Diagnostic(text);
+    }
+  }
+
 private:
+  ZIPHOST& Host;
   HANDLE File;
+  std::string Path;
+  DWORD Attributes;
+  bool SetAttributes;
 };
+
+HANDLE OpenForWriting(const char* path, DWORD attributes) {
+  return CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, attributes ? attributes : FILE_ATTRIBUTE_NORMAL,
+                     nullptr);
+}
 
 }  // namespace
 
@@ -108,48 +171,34 @@ bool WIN32ZIPHOST::MakeFolder(const char* path) {
   return false;
 }
 
-void WIN32ZIPHOST::MakeWritable(const char* path) {
-  DWORD attributes = GetFileAttributesA(path);
-  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY)) return;
-  if (!SetFileAttributesA(path, attributes & ~FILE_ATTRIBUTE_READONLY))
-    Logit("WIN32ZIPHOST::MakeWritable SetFileAttributesA %s, error=%lu\n", path, GetLastError());
-}
-
 // Opened and then cut to zero rather than created anew: creating over a hidden or system
-// file fails unless the new attributes repeat those bits.
-std::unique_ptr<ZIPWRITER> WIN32ZIPHOST::CreateOutput(const char* path) {
-  HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+// file fails unless the new attributes repeat those bits. A new file gets its final
+// attributes at once, which spares setting them after closing.
+std::unique_ptr<ZIPWRITER> WIN32ZIPHOST::CreateOutput(const char* path, unsigned attributes) {
+  // Installed files stay replaceable: the archive bit is set and read-only dropped.
+  DWORD final = ((attributes | FILE_ATTRIBUTE_ARCHIVE) & ~FILE_ATTRIBUTE_READONLY) & 0x7F;
+  DWORD atCreation = final & (FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+  HANDLE file = OpenForWriting(path, atCreation);
+  DWORD error = GetLastError();
+  if (file == INVALID_HANDLE_VALUE && error == ERROR_ACCESS_DENIED) {
+    DWORD existing = GetFileAttributesA(path);
+    if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY) &&
+        SetFileAttributesA(path, existing & ~FILE_ATTRIBUTE_READONLY)) {
+      file = OpenForWriting(path, atCreation);
+      error = GetLastError();
+    }
+  }
   if (file == INVALID_HANDLE_VALUE) {
-    Logit("WIN32ZIPHOST::CreateOutput CreateFileA %s, error=%lu\n", path, GetLastError());
+    Logit("WIN32ZIPHOST::CreateOutput CreateFileA %s, error=%lu\n", path, error);
     return nullptr;
   }
-  if (!SetEndOfFile(file)) {
+  bool existed = error == ERROR_ALREADY_EXISTS;
+  if (existed && !SetEndOfFile(file)) {
     Logit("WIN32ZIPHOST::CreateOutput SetEndOfFile %s, error=%lu\n", path, GetLastError());
     CloseHandle(file);
     return nullptr;
   }
-  return std::unique_ptr<ZIPWRITER>(new WIN32ZIPWRITER(file));
-}
-
-void WIN32ZIPHOST::SetTimeAndAttributes(const char* path, unsigned dosDate, unsigned dosTime, unsigned attributes) {
-  FILETIME local, utc;
-  char text[128];
-  if (DosDateTimeToFileTime(static_cast<WORD>(dosDate), static_cast<WORD>(dosTime), &local)) {
-    if (!LocalFileTimeToFileTime(&local, &utc)) utc = local;
-    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-      snprintf(text, sizeof text, "\nCreateFile error %lu when trying set file time\n", GetLastError());
-      Diagnostic(text);
-    } else {
-      SetFileTime(file, nullptr, nullptr, &utc);
-      CloseHandle(file);
-    }
-  }
-  // The archive bit is set and read-only dropped: installed files stay replaceable.
-  if (!SetFileAttributesA(path, ((attributes | FILE_ATTRIBUTE_ARCHIVE) & ~FILE_ATTRIBUTE_READONLY) & 0x7F)) {
-    snprintf(text, sizeof text, "\nwarning (%lu): could not set file attributes\n", GetLastError());
-    Diagnostic(text);
-  }
+  return std::unique_ptr<ZIPWRITER>(new WIN32ZIPWRITER(*this, file, path, final, existed || final != atCreation));
 }
 
 bool WIN32ZIPHOST::IsFatVolume(const char* path) {

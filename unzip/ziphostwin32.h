@@ -18,9 +18,7 @@ public:
   bool ListFolder(const char* folder, void (*each)(void* context, const char* name), void* context) override;
   std::unique_ptr<ZIPREADER> OpenArchive(const char* path) override;
   bool MakeFolder(const char* path) override;
-  void MakeWritable(const char* path) override;
-  std::unique_ptr<ZIPWRITER> CreateOutput(const char* path) override;
-  void SetTimeAndAttributes(const char* path, unsigned dosDate, unsigned dosTime, unsigned attributes) override;
+  std::unique_ptr<ZIPWRITER> CreateOutput(const char* path, unsigned attributes) override;
   bool IsFatVolume(const char* path) override;
 };
 

@@ -165,8 +165,7 @@ void ZIPEXTRACTOR::WriteMember(const ZIPCENTRAL& r, const unsigned char* h, cons
   uint32_t crc = descriptor ? r.Crc : ZipGet32(h + 14);
   uint32_t compressed = descriptor ? r.CompressedSize : ZipGet32(h + 18);
   uint32_t size = descriptor ? r.Size : ZipGet32(h + 22);
-  if (Host.Kind(path) == ZIPPATH_FILE) Host.MakeWritable(path);
-  std::unique_ptr<ZIPWRITER> file = Host.CreateOutput(path);
+  std::unique_ptr<ZIPWRITER> file = Host.CreateOutput(path, r.Attributes & 0xFF);
   if (!file) {
     Say("error:  cannot create %s\n", path);
     Raise(50);
@@ -176,13 +175,12 @@ void ZIPEXTRACTOR::WriteMember(const ZIPCENTRAL& r, const unsigned char* h, cons
   ZIPOUTPUT out(OutBuffer, file.get(), size);
   int rc = Decompress(method, flags, data, out);
   out.Finish();
-  file.reset();
   if (out.Failed()) {
     Say("error:  write error on %s (disk full?)\n", path);
     Raise(50);
     return;
   }
-  Host.SetTimeAndAttributes(path, ZipGet16(h + 12), ZipGet16(h + 10), r.Attributes & 0xFF);
+  file->Close(ZipGet16(h + 12), ZipGet16(h + 10));
   if (data.EndedEarly()) {
     Say("error [%s]:  archive ends early in %s\n", ArchivePath.c_str(), r.Name);
     Raise(51);

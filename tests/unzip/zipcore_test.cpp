@@ -93,12 +93,10 @@ public:
     Folders[path] = true;
     return true;
   }
-  void MakeWritable(const char*) override {}
-  std::unique_ptr<ZIPWRITER> CreateOutput(const char* path) override {
+  std::unique_ptr<ZIPWRITER> CreateOutput(const char* path, unsigned) override {
     Files[path].clear();
     return std::unique_ptr<ZIPWRITER>(new WRITER(Files[path]));
   }
-  void SetTimeAndAttributes(const char*, unsigned, unsigned, unsigned) override {}
   bool IsFatVolume(const char*) override { return false; }
 
   std::map<std::string, std::string> Files;
@@ -124,6 +122,7 @@ private:
       Target.append(static_cast<const char*>(data), n);
       return true;
     }
+    void Close(unsigned, unsigned) override {}
     std::string& Target;
   };
   std::string Archive;
