@@ -4,8 +4,10 @@
 #include "platform/winhelp.h"
 
 #include <gtest/gtest.h>
+#include <winioctl.h>
 
 #include <filesystem>
+#include <iterator>
 #include <fstream>
 #include <cstring>
 #include <string>
@@ -21,6 +23,49 @@ namespace fs = std::filesystem;
 namespace {
 
 const char* const kHhctrlKey = HELPFILE_HHCTRL_KEY;
+
+// Wine's mount manager defines drive letters with a drive type: the way to have a network
+// drive on a machine without a network.
+struct UNIXDRIVE {
+  ULONG size;
+  ULONG type;
+  ULONG fsType;
+  DWORD serial;
+  ULONGLONG unixDev;
+  WCHAR letter;
+  USHORT mountPointOffset;
+  USHORT deviceOffset;
+  USHORT labelOffset;
+};
+const DWORD kDefineUnixDrive = CTL_CODE(0x6D, 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS);
+
+// Maps the letter to a folder below Z:\ as a network drive (DRIVE_REMOTE); an empty folder
+// removes the drive. True when the mount manager took it.
+bool DefineNetworkDrive(char letter, const std::string& windowsFolder) {
+  std::string unixPath;
+  if (!windowsFolder.empty()) {
+    unixPath = windowsFolder.substr(2);  // Z: is the Unix root
+    for (char& ch : unixPath)
+      if (ch == '\\') ch = '/';
+  }
+  std::vector<char> buffer(sizeof(UNIXDRIVE) + unixPath.size() + 1, 0);
+  UNIXDRIVE* drive = (UNIXDRIVE*)buffer.data();
+  drive->size = (ULONG)buffer.size();
+  drive->type = unixPath.empty() ? DRIVE_NO_ROOT_DIR : DRIVE_REMOTE;
+  drive->letter = (WCHAR)letter;
+  if (!unixPath.empty()) {
+    memcpy(buffer.data() + sizeof(UNIXDRIVE), unixPath.c_str(), unixPath.size() + 1);
+    drive->mountPointOffset = sizeof(UNIXDRIVE);
+  }
+  HANDLE manager = CreateFileA("\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (manager == INVALID_HANDLE_VALUE) return false;
+  DWORD returned = 0;
+  BOOL ok = DeviceIoControl(manager, kDefineUnixDrive, buffer.data(), (DWORD)buffer.size(), nullptr,
+                            0, &returned, nullptr);
+  CloseHandle(manager);
+  return ok != FALSE;
+}
 
 class Help : public ::testing::Test {
 protected:
@@ -182,6 +227,39 @@ TEST_F(Help, TheHelpButtonShowsTheMostSpecificTopic) {
                  (LPARAM)GetDlgItem(dialog.Hwnd(), IDC_PLAIN_HELP));
     EXPECT_EQ(LastCall(), c.shown ? Shown(chm, c.shown) : "");
   }
+}
+
+// A help file on a network drive is shown from a copy in TEMP, made afresh at each
+// SetFilename.
+TEST_F(Help, AFileOnANetworkDriveIsShownFromACopyInTemp) {
+  fs::path share = folder / "share";
+  fs::create_directories(share);
+  std::ofstream((share / "net.chm").string(), std::ios::binary) << "first";
+  std::ofstream((share / "net.ids").string(), std::ios::binary) << "100\n";
+  ASSERT_TRUE(DefineNetworkDrive('n', share.string()));
+  ASSERT_EQ(GetDriveTypeA("N:\\"), (UINT)DRIVE_REMOTE);
+  char temp[MAX_PATH];
+  GetEnvironmentVariableA("TEMP", temp, sizeof temp);
+  std::string copy = std::string(temp) + "\\net.chm";
+  DeleteFileA(copy.c_str());
+
+  HELPFILE help;
+  help.SetFilename("N:\\net.chm", 1);
+  EXPECT_STRCASEEQ(help.GetFilename().c_str(), copy.c_str());
+  EXPECT_EQ(help.ShowTopic(100), 1);
+  EXPECT_EQ(LastCall(), Shown(copy, 100));
+  std::ofstream((share / "net.chm").string(), std::ios::binary) << "second";
+  help.SetFilename("N:\\net.chm", 1);
+  std::ifstream in(copy, std::ios::binary);
+  std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(content, "second");
+  DefineNetworkDrive('n', "");
+
+  // A file on a local drive is used where it is.
+  std::string chm = Write("local.chm", "chm");
+  Write("local.ids", "100\n");
+  help.SetFilename(chm.c_str(), 1);
+  EXPECT_EQ(help.GetFilename(), chm.c_str());
 }
 
 }  // namespace
