@@ -458,6 +458,9 @@ TEST_F(Rules, ConditionsByControlKind) {
     l->Add("Alpha");
     l->Add("Beta");
   }
+  auto check = [&] { CHECKBOX(dialog.Hwnd(), IDC_RULES_CHECK).SetCheck(1); };
+  auto typeFile = [&] { Type(IDC_RULES_PATH, file.c_str()); };
+  auto typeMissing = [&] { Type(IDC_RULES_PATH, missing.c_str()); };
   struct CASE {
     const char* what;
     int dependsOn;
@@ -466,8 +469,8 @@ TEST_F(Rules, ConditionsByControlKind) {
     std::function<void()> set;
     bool holds;
   } cases[] = {
-      {"check box checked", IDC_RULES_CHECK, 0, "", [&] { CHECKBOX(dialog.Hwnd(), IDC_RULES_CHECK).SetCheck(1); }, true},
-      {"check box not checked", IDC_RULES_CHECK, 1, "", [&] { CHECKBOX(dialog.Hwnd(), IDC_RULES_CHECK).SetCheck(1); }, false},
+      {"check box checked", IDC_RULES_CHECK, 0, "", check, true},
+      {"check box not checked", IDC_RULES_CHECK, 1, "", check, false},
       {"list text equals, any case", IDC_RULES_LIST, 2, "alpha", [&] { list.Select(0, 1); }, true},
       {"list text differs", IDC_RULES_LIST, 3, "alpha", [&] { list.Select(1, 1); }, true},
       {"list without selection", IDC_RULES_LIST, 2, "", [&] { list.Select(-1, 0); }, true},
@@ -476,19 +479,20 @@ TEST_F(Rules, ConditionsByControlKind) {
       {"edit not empty", IDC_RULES_PATH, 0, "", [&] { Type(IDC_RULES_PATH, "x"); }, true},
       {"edit equals", IDC_RULES_PATH, 2, "ABC", [&] { Type(IDC_RULES_PATH, "abc"); }, true},
       {"edit differs", IDC_RULES_PATH, 3, "ABC", [&] { Type(IDC_RULES_PATH, "abc"); }, false},
-      {"file exists", IDC_RULES_PATH, 4, "", [&] { Type(IDC_RULES_PATH, file.c_str()); }, true},
-      {"file missing", IDC_RULES_PATH, 4, "", [&] { Type(IDC_RULES_PATH, missing.c_str()); }, false},
-      {"no file", IDC_RULES_PATH, 5, "", [&] { Type(IDC_RULES_PATH, missing.c_str()); }, true},
+      {"file exists", IDC_RULES_PATH, 4, "", typeFile, true},
+      {"file missing", IDC_RULES_PATH, 4, "", typeMissing, false},
+      {"no file", IDC_RULES_PATH, 5, "", typeMissing, true},
       {"folder exists", IDC_RULES_PATH, 6, "", [&] { Type(IDC_RULES_PATH, dir.c_str()); }, true},
-      {"a file is no folder", IDC_RULES_PATH, 6, "", [&] { Type(IDC_RULES_PATH, file.c_str()); }, false},
-      {"no folder", IDC_RULES_PATH, 7, "", [&] { Type(IDC_RULES_PATH, file.c_str()); }, true},
+      {"a file is no folder", IDC_RULES_PATH, 6, "", typeFile, false},
+      {"no folder", IDC_RULES_PATH, 7, "", typeFile, true},
   };
   int n = 0;
   for (const CASE& c : cases) {
     SCOPED_TRACE(c.what);
     // A fresh dependent each time: one rule on it alone.
     int dependent = 9000 + n++;
-    CONTROL target("Button", BS_PUSHBUTTON | WS_VISIBLE, "t", 0, 0, 10, 10, dialog.Hwnd(), dependent, 0);
+    CONTROL target("Button", BS_PUSHBUTTON | WS_VISIBLE, "t", 0, 0, 10, 10, dialog.Hwnd(),
+                   dependent, 0);
     EnableWindow(target.Hwnd(), c.holds ? TRUE : FALSE);  // the rule must change it
     dialog.AddDisableItem(dependent, c.dependsOn, c.condition, c.value);
     c.set();
@@ -536,7 +540,8 @@ TEST_F(DataDialogs, BrowseFolderPutsTheChosenFolderIntoTheEdit) {
   AsyncWindowTask user(OwnDialog("Data dialog"), [&](HWND d) {
     windriver::SetText(d, IDC_DATA_FOLDER, "C:\\users");
     PostMessageA(Item(d, IDC_DATA_BROWSE), BM_CLICK, 0, 0);
-    browser = windriver::FindTopWindow(Query::Dialog().Thread(GetWindowThreadProcessId(d, nullptr)).Except(d));
+    DWORD thread = GetWindowThreadProcessId(d, nullptr);
+    browser = windriver::FindTopWindow(Query::Dialog().Thread(thread).Except(d));
     if (browser) {
       Sleep(500);
       windriver::Click(browser, IDOK);

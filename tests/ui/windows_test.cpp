@@ -299,7 +299,8 @@ TEST_F(Windows, ClassIconFallsBackInOrder) {
     int id;
     HICON expected;
   } cases[] = {
-      {"own icon", self, self, IDI_UITEST_WINDOW, LoadIconA(self, MAKEINTRESOURCEA(IDI_UITEST_WINDOW))},
+      {"own icon", self, self, IDI_UITEST_WINDOW,
+       LoadIconA(self, MAKEINTRESOURCEA(IDI_UITEST_WINDOW))},
       {"program icon", noIcons, self, 7002, LoadIconA(self, MAKEINTRESOURCEA(IDI_UITEST_APP))},
       {"library icon 1", self, noIcons, 7002, LoadIconA(self, MAKEINTRESOURCEA(IDI_UITEST_APP))},
       {"no icon at all", noIcons, noIcons, 7002, nullptr},

@@ -37,7 +37,8 @@ struct UNIXDRIVE {
   USHORT deviceOffset;
   USHORT labelOffset;
 };
-const DWORD kDefineUnixDrive = CTL_CODE(0x6D, 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS);
+const DWORD kDefineUnixDrive =
+    CTL_CODE(0x6D, 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS);
 
 // Maps the letter to a folder below Z:\ as a network drive (DRIVE_REMOTE); an empty folder
 // removes the drive. True when the mount manager took it.
@@ -57,8 +58,9 @@ bool DefineNetworkDrive(char letter, const std::string& windowsFolder) {
     memcpy(buffer.data() + sizeof(UNIXDRIVE), unixPath.c_str(), unixPath.size() + 1);
     drive->mountPointOffset = sizeof(UNIXDRIVE);
   }
-  HANDLE manager = CreateFileA("\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE manager =
+      CreateFileA("\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
+                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
   if (manager == INVALID_HANDLE_VALUE) return false;
   DWORD returned = 0;
   BOOL ok = DeviceIoControl(manager, kDefineUnixDrive, buffer.data(), (DWORD)buffer.size(), nullptr,
