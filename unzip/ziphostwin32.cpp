@@ -12,46 +12,63 @@
 
 namespace {
 
+// One piece of the archive held in memory.
+struct READAHEAD {
+  explicit READAHEAD(long size) : Size(size), Data(new (std::nothrow) char[size]) {}
+  // A piece that reaches the end of the file holds every request from its start on.
+  bool Holds(int64_t offset, long n, int64_t fileSize) const {
+    return Loaded && offset >= Start && (offset + n <= Start + Length || Start + Length >= fileSize);
+  }
+  // Copies what it holds of the request; the count copied.
+  long Serve(int64_t offset, void* buffer, long n) const {
+    int64_t available = Start + Length - offset;
+    long take = available < n ? static_cast<long>(available < 0 ? 0 : available) : n;
+    if (take > 0) memcpy(buffer, Data.get() + (offset - Start), take);
+    return take;
+  }
+  const long Size;
+  std::unique_ptr<char[]> Data;
+  int64_t Start = 0;
+  long Length = 0;
+  bool Loaded = false;
+};
+
 // Reads ahead in large pieces beneath the extractor's 2,048-byte blocks: under Wine every
 // ReadFile costs a round trip to the server, so one read per block would cost more than
-// the decompression itself.
+// the decompression itself. The archive's tail (end record and, for the setup's archives,
+// the whole central directory) is held apart from the member data, because every run
+// goes back and forth between the two.
 class WIN32ZIPREADER : public ZIPREADER {
 public:
-  explicit WIN32ZIPREADER(HANDLE file) : File(file), Cache(new (std::nothrow) char[kCacheSize]) {}
+  WIN32ZIPREADER(HANDLE file, int64_t size) : File(file), FileSize(size), Tail(kTailSize + 4096), Window(kWindowSize) {}
   ~WIN32ZIPREADER() override { CloseHandle(File); }
   WIN32ZIPREADER(const WIN32ZIPREADER&) = delete;
   WIN32ZIPREADER& operator=(const WIN32ZIPREADER&) = delete;
 
-  int64_t Size() override {
-    LARGE_INTEGER size;
-    if (!GetFileSizeEx(File, &size)) return -1;
-    return size.QuadPart;
-  }
+  int64_t Size() override { return FileSize; }
 
   long ReadAt(int64_t offset, void* buffer, long n) override {
-    if (!Cache || n > kCacheSize) return ReadDirect(offset, buffer, n);
-    if (offset < CacheStart || offset + n > CacheStart + CacheLength) {
-      // Backwards (the end-record search) the piece ends with the request, else it starts
-      // with it; either way on a 4 KiB boundary that keeps the whole request inside.
-      int64_t start = offset & ~static_cast<int64_t>(4095);
-      if (offset < CacheStart && offset + n > kCacheSize)
-        start = (offset + n - kCacheSize + 4095) & ~static_cast<int64_t>(4095);
-      long got = ReadDirect(start, Cache.get(), kCacheSize);
-      if (got < 0) {
-        CacheLength = 0;
-        return -1;
-      }
-      CacheStart = start;
-      CacheLength = got;
+    int64_t tailStart = FileSize > kTailSize ? (FileSize - kTailSize) & ~static_cast<int64_t>(4095) : 0;
+    READAHEAD& piece = offset >= tailStart && Tail.Data ? Tail : Window;
+    if (!piece.Data || n > piece.Size) return ReadDirect(offset, buffer, n);
+    if (!piece.Holds(offset, n, FileSize)) {
+      // Backwards (the end-record search in a long tail) the piece ends with the request,
+      // else it starts with it; either way on a 4 KiB boundary that keeps the request inside.
+      int64_t start = &piece == &Tail ? tailStart : offset & ~static_cast<int64_t>(4095);
+      if (&piece == &Window && piece.Loaded && offset < piece.Start && offset + n > piece.Size)
+        start = (offset + n - piece.Size + 4095) & ~static_cast<int64_t>(4095);
+      long got = ReadDirect(start, piece.Data.get(), piece.Size);
+      piece.Loaded = got >= 0;
+      if (got < 0) return -1;
+      piece.Start = start;
+      piece.Length = got;
     }
-    int64_t available = CacheStart + CacheLength - offset;
-    long take = available < n ? static_cast<long>(available < 0 ? 0 : available) : n;
-    if (take > 0) memcpy(buffer, Cache.get() + (offset - CacheStart), take);
-    return take;
+    return piece.Serve(offset, buffer, n);
   }
 
 private:
-  static const long kCacheSize = 128 * 1024;
+  static const long kTailSize = 64 * 1024;
+  static const long kWindowSize = 128 * 1024;
 
   long ReadDirect(int64_t offset, void* buffer, long n) {
     OVERLAPPED at;
@@ -69,9 +86,9 @@ private:
   }
 
   HANDLE File;
-  std::unique_ptr<char[]> Cache;
-  int64_t CacheStart = 0;
-  long CacheLength = 0;
+  const int64_t FileSize;
+  READAHEAD Tail;
+  READAHEAD Window;
 };
 
 class WIN32ZIPWRITER : public ZIPWRITER {
@@ -162,7 +179,13 @@ std::unique_ptr<ZIPREADER> WIN32ZIPHOST::OpenArchive(const char* path) {
     Logit("WIN32ZIPHOST::OpenArchive CreateFileA %s, error=%lu\n", path, GetLastError());
     return nullptr;
   }
-  return std::unique_ptr<ZIPREADER>(new WIN32ZIPREADER(file));
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(file, &size)) {
+    Logit("WIN32ZIPHOST::OpenArchive GetFileSizeEx %s, error=%lu\n", path, GetLastError());
+    CloseHandle(file);
+    return nullptr;
+  }
+  return std::unique_ptr<ZIPREADER>(new WIN32ZIPREADER(file, size.QuadPart));
 }
 
 bool WIN32ZIPHOST::MakeFolder(const char* path) {
