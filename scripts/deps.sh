@@ -8,7 +8,7 @@ packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
   libz-mingw-w64-dev googletest
-  wine wine64 xvfb xauth imagemagick x11-utils
+  wine wine64 fonts-wine xvfb xauth imagemagick x11-utils
 )
 
 missing=()
