@@ -9,14 +9,9 @@ build_root=${ZOLAN_BUILD_ROOT:-$root/build}
 out=${1:-$root/docs/datadialog.png}
 dir=$build_root/x86_64
 
+# The dependencies include Wine's own fonts: Tahoma for the dialog font, Marlett for the
+# caption buttons.
 "$root/scripts/deps.sh"
-# Wine's own fonts: Tahoma for the dialog font, Marlett for the caption buttons.
-if ! dpkg-query -W -f='${Status}' fonts-wine 2>/dev/null | grep -q 'install ok installed'; then
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends fonts-wine
-fi
 # Configured every time: a build tree made before the tool existed learns about it.
 cmake -S "$root" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-x86_64.cmake" \
       -DCMAKE_BUILD_TYPE=Release >/dev/null
