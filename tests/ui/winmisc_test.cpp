@@ -76,11 +76,15 @@ Query OwnDialog() {
 // ---------------------------------------------------------------------------------------------
 // Message boxes
 
+// Id of the icon in the system's message box.
+constexpr int kMsgBoxIconId = 0x440;
+
 struct BoxCase {
   const char* kind;
   int press;
   int expected;           // result of YesNoMsgBox; unused for the others
   std::vector<int> buttons;  // buttons the box must offer
+  LPCSTR icon;               // the system icon it shows
 };
 
 class MsgBoxes : public ::testing::TestWithParam<BoxCase> {};
@@ -88,10 +92,12 @@ class MsgBoxes : public ::testing::TestWithParam<BoxCase> {};
 TEST_P(MsgBoxes, ShowTitleTextAndButtonsAndReportTheAnswer) {
   const BoxCase& c = GetParam();
   std::vector<int> offered;
+  HICON icon = nullptr;
   AsyncWindowTask box(OwnDialog(), [&](HWND window) {
     for (int id : {IDOK, IDCANCEL, IDYES, IDNO}) {
       if (windriver::FindControl(window, id, "Button")) offered.push_back(id);
     }
+    icon = (HICON)SendMessageA(windriver::FindControl(window, kMsgBoxIconId), STM_GETICON, 0, 0);
     windriver::PressButton(c.press)(window);
   });
   std::string kind = c.kind;
@@ -108,21 +114,22 @@ TEST_P(MsgBoxes, ShowTitleTextAndButtonsAndReportTheAnswer) {
   EXPECT_EQ(box.Caption(), kind == "info" ? "Info title" : kind == "error" ? "Error title" : "Question title");
   EXPECT_EQ(box.Text(), "Some news");
   EXPECT_EQ(offered, c.buttons);
+  EXPECT_EQ(icon, LoadIconA(nullptr, c.icon));  // system icons are shared: same handle
   if (kind == "yesno") {
     EXPECT_EQ(result, c.expected);
   }
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, MsgBoxes, ::testing::Values(
-    BoxCase{"info", IDOK, 0, {IDOK}},
-    BoxCase{"error", IDOK, 0, {IDOK}},
-    BoxCase{"yesno", IDYES, 1, {IDYES, IDNO}},
-    BoxCase{"yesno", IDNO, 0, {IDYES, IDNO}}));
+    BoxCase{"info", IDOK, 0, {IDOK}, IDI_INFORMATION},
+    BoxCase{"error", IDOK, 0, {IDOK}, IDI_ERROR},
+    BoxCase{"yesno", IDYES, 1, {IDYES, IDNO}, IDI_QUESTION},
+    BoxCase{"yesno", IDNO, 0, {IDYES, IDNO}, IDI_QUESTION}));
 
 TEST(MsgBoxNullTitle, ShowsTheLibraryCaptionAndLogsTheNullTitle) {
-  struct { const char* library; int languageId; const char* caption; } cases[] = {
-    {"setupenglish.dll", 9, "Zolan Setup"},
-    {"setupgerman.dll", 7, "Zolan Installation"},
+  struct { const char* library; int languageId; const char* caption; bool question; const char* logged; } cases[] = {
+    {"setupenglish.dll", 9, "Zolan Setup", false, "WINZOLAN::InfoMsgBox title=(null) text=Proceed?\r\n"},
+    {"setupgerman.dll", 7, "Zolan Installation", true, "WINZOLAN::YesNoMsgBox title=(null) text=Proceed?\r\n"},
   };
   fs::path folder = FreshFolder("nulltitle");
   std::string logFile = (folder / "log.txt").string();
@@ -130,12 +137,16 @@ TEST(MsgBoxNullTitle, ShowsTheLibraryCaptionAndLogsTheNullTitle) {
     LanguageLibrary library(c.library, c.languageId);
     ASSERT_TRUE(library.Loaded()) << c.library;
     LogitOption(("/LOGIT:" + logFile).c_str());
-    AsyncWindowTask box(OwnDialog(), windriver::PressButton(IDYES));
-    EXPECT_EQ(WINZOLAN::YesNoMsgBox(nullptr, nullptr, "Proceed?"), 1);
+    AsyncWindowTask box(OwnDialog(), windriver::PressButton(c.question ? IDYES : IDOK));
+    if (c.question) {
+      EXPECT_EQ(WINZOLAN::YesNoMsgBox(nullptr, nullptr, "Proceed?"), 1);
+    } else {
+      WINZOLAN::InfoMsgBox(nullptr, nullptr, "Proceed?");
+    }
     box.Join();
     LogitOption("/LOGITCLOSE");
     EXPECT_EQ(box.Caption(), c.caption);
-    EXPECT_NE(ReadFile(logFile).find("WINZOLAN::YesNoMsgBox title=(null) text=Proceed?\r\n"), std::string::npos);
+    EXPECT_NE(ReadFile(logFile).find(c.logged), std::string::npos) << c.logged;
   }
 }
 
