@@ -33,11 +33,7 @@ long ZIPINPUT::Peek(const unsigned char** data) {
       Pos -= ZIP_INBUFSIZE;
     }
     long n = Reader.ReadAt(BlockStart, Buffer, ZIP_INBUFSIZE);
-    if (n < 0) {
-      ReadError = true;
-      n = 0;
-    }
-    BlockLength = n;
+    BlockLength = n < 0 ? 0 : n;
     Loaded = true;
   }
   *data = Buffer + Pos;

@@ -26,9 +26,9 @@ public:
   // Bytes at the read position that need no further read (0 at the end of the archive).
   long Peek(const unsigned char** data);
   void Consume(long n) { Pos += n; }
-  // Count of bytes copied; short at the end of the archive or after a read error.
+  // Count of bytes copied; short at the end of the archive or after a read error (both
+  // mean the archive ended early).
   long Read(void* destination, long n);
-  bool ReadFailed() const { return ReadError; }
 
 private:
   ZIPREADER& Reader;
@@ -37,7 +37,6 @@ private:
   long BlockLength = 0;
   long Pos = 0;
   bool Loaded = false;
-  bool ReadError = false;
 };
 
 // The compressed bytes of one member: exactly its stored size, then nothing.
@@ -131,7 +130,6 @@ public:
   void Finish() { Flush(); }
 
   uint32_t Crc() const { return CrcValue; }
-  uint64_t Written() const { return Total; }
   bool Failed() const { return WriteFailed; }
 
 private:
