@@ -345,12 +345,39 @@ void AsyncWindowTask::Run(Query query, Action action, DWORD timeoutMs) {
   HWND window = FindTopWindow(query, timeoutMs);
   if (!window) {
     seen = DescribeWindows(query.threadId, query.processId);
+    if (query.threadId) {
+      DismissDialogs(query.threadId);
+    }
     return;
   }
   caption = GetText(window);
   text = BoxText(window);
   found = true;
   action(window);
+}
+
+int DismissDialogs(DWORD threadId) {
+  std::vector<HWND> windows;
+  EnumThreadWindows(threadId, CollectProc, (LPARAM)&windows);
+  int dismissed = 0;
+  for (HWND window : windows) {
+    if (!Matches(window, Query::Dialog())) {
+      continue;
+    }
+    ++dismissed;
+    bool pressed = false;
+    for (int id : {IDCANCEL, IDNO, IDOK}) {
+      HWND button = FindControl(window, id, "Button");
+      if (button && IsWindowEnabled(button)) {
+        pressed = Click(button);
+        break;
+      }
+    }
+    if (!pressed) {
+      Close(window);
+    }
+  }
+  return dismissed;
 }
 
 AsyncWindowTask::Action PressButton(int id) {

@@ -112,7 +112,9 @@ HWND FocusOf(HWND window);
 
 // Runs an action on the first window that matches, on a thread of its own, so that the
 // calling thread can go on and run the code that shows the window. Join waits for the
-// thread; the destructor joins as well. When no window comes in time, Found() is false.
+// thread; the destructor joins as well; read the results after Join. When no window comes
+// in time, Found() is false and, for a query by thread, the dialogs that thread shows are
+// dismissed (DismissDialogs), so that a test whose query missed fails instead of hanging.
 class AsyncWindowTask {
 public:
   typedef std::function<void(HWND)> Action;
@@ -138,6 +140,10 @@ private:
   std::string seen;
   std::thread worker;
 };
+
+// Ends every visible dialog or box of the thread as a user would: Cancel, No or OK, in that
+// order of preference, else the close box. Returns how many it found.
+int DismissDialogs(DWORD threadId);
 
 // The most common actions: press a button of the found window (closing the window instead
 // when the button does not come, so that no test waits forever), or close it.

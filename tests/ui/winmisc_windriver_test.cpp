@@ -162,6 +162,16 @@ TEST(WinDriver, TypesThroughTheSystemInput) {
   EXPECT_EQ(seen.edit, "Q");
 }
 
+TEST(WinDriver, AMissedQueryDismissesTheThreadsDialogInsteadOfHanging) {
+  Seen seen;
+  windriver::AsyncWindowTask task(windriver::Query::Dialog().Thread(GetCurrentThreadId()).Title("No such title"),
+                                  windriver::PressButton(IDOK), 1000);
+  EXPECT_EQ(RunTestDialog(&seen), IDCANCEL);
+  task.Join();
+  EXPECT_FALSE(task.Found());
+  EXPECT_NE(task.Seen().find("caption=\"Driver test\" visible"), std::string::npos) << task.Seen();
+}
+
 TEST(WinDriver, AnswersTheBoxOfAnotherProcess) {
   // Wine's script host shows WScript.Echo in a message box: a box of another process.
   std::string script = "winmisc_driver_box.js";
