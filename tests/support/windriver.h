@@ -10,6 +10,10 @@
 // every message to another thread is sent with a time-out, so a hung window cannot block the
 // driver either. Nothing here replaces a Win32 call of the code under test.
 //
+// Under Xvfb without a window manager Wine spends about 2 s hiding each closing top-level
+// window (it waits for a window-manager reply that never comes); the value Managed = "N"
+// under HKCU\Software\Wine\X11 Driver, set in the prefix before the test starts, avoids it.
+//
 //   windriver::AsyncWindowTask box(windriver::Query().Thread(GetCurrentThreadId()),
 //                                  windriver::PressButton(IDYES));
 //   int answer = WINZOLAN::YesNoMsgBox(0, "Title", "Go on?");
