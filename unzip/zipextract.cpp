@@ -93,17 +93,18 @@ bool ZIPEXTRACTOR::PrepareDestination() {
 }
 
 void ZIPEXTRACTOR::FindArchives() {
-  ZIPPATHKIND kind = Host.Kind(ArchiveArg.c_str());
-  if (kind == ZIPPATH_FOLDER) {
+  size_t slash = ArchiveArg.rfind('/');
+  // A plain name finds itself or nothing, so opening it first spares the folder listing.
+  if (ArchiveArg.find_first_of("*?[", slash == std::string::npos ? 0 : slash) == std::string::npos) {
+    std::unique_ptr<ZIPREADER> reader = Host.OpenArchive(ArchiveArg.c_str());
+    if (reader) {
+      ProcessArchive(ArchiveArg, std::move(reader));
+      return;
+    }
+  }
+  if (Host.Kind(ArchiveArg.c_str()) == ZIPPATH_FOLDER) {
     Say("error:  %s is a directory\n", ArchiveArg.c_str());
     Raise(76);
-    return;
-  }
-  size_t slash = ArchiveArg.rfind('/');
-  // A plain name finds itself or nothing; the folder need not be listed for it.
-  if (kind == ZIPPATH_FILE &&
-      ArchiveArg.find_first_of("*?[", slash == std::string::npos ? 0 : slash) == std::string::npos) {
-    ProcessArchive(ArchiveArg);
     return;
   }
   std::string folder = slash == std::string::npos ? "" : ArchiveArg.substr(0, slash + 1);
@@ -121,11 +122,11 @@ void ZIPEXTRACTOR::FindArchives() {
   for (const std::string& name : found.Names) {
     if (Host.Kind((folder + name).c_str()) != ZIPPATH_FILE) continue;
     any = true;
-    ProcessArchive(folder + name);
+    ProcessArchive(folder + name, Host.OpenArchive((folder + name).c_str()));
   }
   if (!any && Host.Kind((ArchiveArg + ".zip").c_str()) == ZIPPATH_FILE) {
     any = true;
-    ProcessArchive(ArchiveArg + ".zip");
+    ProcessArchive(ArchiveArg + ".zip", Host.OpenArchive((ArchiveArg + ".zip").c_str()));
   }
   if (!any) {
     Say("unzip:  cannot find %s or %s.zip.\n", ArchiveArg.c_str(), ArchiveArg.c_str());
@@ -133,9 +134,9 @@ void ZIPEXTRACTOR::FindArchives() {
   }
 }
 
-void ZIPEXTRACTOR::ProcessArchive(const std::string& path) {
+void ZIPEXTRACTOR::ProcessArchive(const std::string& path, std::unique_ptr<ZIPREADER> reader) {
   ArchivePath = path;
-  Reader = Host.OpenArchive(path.c_str());
+  Reader = std::move(reader);
   if (!Reader) {
     Say("error:  can't open zipfile [ %s ]\n", path.c_str());
     Raise(9);

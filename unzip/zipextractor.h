@@ -45,7 +45,8 @@ private:
   bool ParseArguments(int argc, const char* const* argv);
   bool PrepareDestination();
   void FindArchives();
-  void ProcessArchive(const std::string& path);
+  // reader: the archive opened for path, or null when it could not be opened.
+  void ProcessArchive(const std::string& path, std::unique_ptr<ZIPREADER> reader);
   bool FindEndRecord(unsigned char* record);
   bool CheckArchive();
   bool FindCentralDirectory();
