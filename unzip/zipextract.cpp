@@ -62,20 +62,29 @@ bool ZIPEXTRACTOR::ParseArguments(int argc, const char* const* argv) {
   }
   // The listing-only program names and "-Z" select a mode the setup never uses.
   if (args.empty() || StartsWith(args[0], "zipinfo") || StartsWith(args[0], "ii")) return false;
+  bool haveDestination = false;
+  // "-d" takes the next element as the destination folder, once.
+  auto destination = [&](size_t& i) {
+    if (haveDestination || i + 1 >= args.size()) return false;
+    haveDestination = true;
+    Destination = args[++i];
+    return true;
+  };
   size_t i = 1;
-  bool destination = false;
   for (; i < args.size() && args[i][0] == '-'; i++) {
-    if (args[i] == "-v") Listing = true;
-    else if (args[i] == "-qq" || args[i] == "-q") continue;
-    else if (args[i] == "-d" && i + 1 < args.size() && !destination) destination = true, Destination = args[++i];
-    else return false;
+    if (args[i] == "-v") {
+      Listing = true;
+    } else if (args[i] == "-d") {
+      if (!destination(i)) return false;
+    } else if (args[i] != "-qq" && args[i] != "-q") {
+      return false;
+    }
   }
   if (i >= args.size()) return false;
   ArchiveArg = args[i++];
   for (; i < args.size(); i++) {
     if (args[i] != "-d") Patterns.push_back(args[i]);
-    else if (i + 1 < args.size() && !destination) destination = true, Destination = args[++i];
-    else return false;
+    else if (!destination(i)) return false;
   }
   PatternMatched.assign(Patterns.size(), false);
   return true;

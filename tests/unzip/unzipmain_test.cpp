@@ -104,11 +104,14 @@ FILETIME LastWrite(const std::string& path) {
 
 TEST(UnzipMain, TimesAndAttributesReadBackFromDisk) {
   std::string folder = Scratch("attributes");
-  // An existing read-only file is replaced and ends up writable.
+  // Existing read-only and hidden files are replaced; the read-only one ends up writable.
   WriteAll(folder + "\\readonly.txt", "old content");
   SetFileAttributesA((folder + "\\readonly.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+  WriteAll(folder + "\\hidden.txt", "old hidden content");
+  SetFileAttributesA((folder + "\\hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
   ASSERT_EQ(Extract(Fixture("names.zip"), "*", folder), 0);
   EXPECT_EQ(ReadAll(folder + "\\readonly.txt"), "read-only");
+  EXPECT_EQ(ReadAll(folder + "\\hidden.txt"), "hidden");
   struct CASE {
     const char* file;
     DWORD attributes;
