@@ -15,7 +15,7 @@
 
 namespace {
 
-TEST(ZipPattern, MatchesAsSpecified) {
+TEST(ZipPattern, StarsSetsAndEscapes) {
   struct CASE {
     const char* pattern;
     const char* name;
