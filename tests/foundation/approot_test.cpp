@@ -3,51 +3,24 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "foundation/approot.h"
 #include "foundation/zolan.h"
+#include "support/assertrecorder.h"
+#include "support/testfiles.h"
 
 namespace {
 
 typedef std::vector<std::string> Strings;
 
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream all;
-  all << in.rdbuf();
-  return all.str();
-}
-
-void WriteAll(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
-
-std::string CurrentFolder() {
-  char path[MAX_PATH];
-  GetCurrentDirectoryA(sizeof path, path);
-  return path;
-}
-
-// A fresh, empty scratch folder below the suite's working folder; returns its full path.
-std::string Scratch(const char* name) {
-  std::string folder = CurrentFolder() + "\\" + name;
-  std::string command = "cmd /c rmdir /s /q \"" + folder + "\" 2>nul";
-  system(command.c_str());
-  CreateDirectoryA(folder.c_str(), nullptr);
-  return folder;
-}
-
 // Messages of the log lines written while fn runs (prefixes removed).
 template <class FN>
 Strings LoggedBy(FN fn) {
-  LogitOption("/LOGIT:approot.log");
+  LOGCAPTURE log("approot.log");
   fn();
-  LogitOption("/LOGITCLOSE");
-  std::string text = ReadAll("approot.log");
+  std::string text = log.Text();
   Strings lines;
   size_t start = 0, end;
   while ((end = text.find("\r\n", start)) != std::string::npos) {
@@ -199,10 +172,10 @@ TEST_F(ArgumentTable, FullTableIgnoresFurtherArgumentsAndSaysSo) {
 }
 
 TEST_F(ArgumentTable, CommandLineFilesAreReadInOrderAndAppended) {
-  std::string root = Scratch("cmdroot"), start = Scratch("cmdstart");
-  WriteAll(root + "\\commandline.ini", "   /LANG:FRENCH  \r\n\r\n\t/A b\t\n");
-  WriteAll(start + "\\commandline.ini", "/FROMSTART");
-  WriteAll(root + "\\prog_commandline.ini", "/FROMPROG\n/D:4\n");
+  std::string root = SCRATCH("cmdroot").Dir(), start = SCRATCH("cmdstart").Dir();
+  WriteFileBytes(root + "\\commandline.ini", "   /LANG:FRENCH  \r\n\r\n\t/A b\t\n");
+  WriteFileBytes(start + "\\commandline.ini", "/FROMSTART");
+  WriteFileBytes(root + "\\prog_commandline.ini", "/FROMPROG\n/D:4\n");
   std::string module = root + "\\prog.EXE";
   UseArguments({"/CMD"});
   unsigned level = LogitGetLevel();
@@ -225,7 +198,7 @@ TEST_F(ArgumentTable, CommandLineFilesAreReadInOrderAndAppended) {
 }
 
 TEST_F(ArgumentTable, CommandLineCandidates) {
-  std::string root = Scratch("cmdroot");
+  std::string root = SCRATCH("cmdroot").Dir();
   const struct { std::string start, module; bool apply; Strings tried; } cases[] = {
       // The same folder in other letters is read once; a program without ".exe" has no own file.
       {Upper(root), root + "\\prog.exe", true, {root + "\\commandline.ini", root + "\\prog_commandline.ini"}},
@@ -233,7 +206,7 @@ TEST_F(ArgumentTable, CommandLineCandidates) {
        {root + "\\commandline.ini", root + "\\..\\CMDROOT\\commandline.ini"}},
       {root, root + "\\prog", false, {root + "\\commandline.ini"}},
   };
-  WriteAll(root + "\\commandline.ini", "/D:8\n");
+  WriteFileBytes(root + "\\commandline.ini", "/D:8\n");
   for (const auto& c : cases) {
     UseArguments({});
     unsigned level = LogitGetLevel();
@@ -263,11 +236,11 @@ TEST_F(ArgumentTable, LanguageChoice) {
 }
 
 TEST(AppRoot, CutsBuildFolderEndingsInsideASourceTree) {
-  std::string tree = Scratch("approottree");
-  std::string other = Scratch("approotplain");
-  WriteAll(tree + "\\main.cpp", "");
-  std::string tree2 = Scratch("approottree2");
-  WriteAll(tree2 + "\\approot.cpp", "");
+  std::string tree = SCRATCH("approottree").Dir();
+  std::string other = SCRATCH("approotplain").Dir();
+  WriteFileBytes(tree + "\\main.cpp", "");
+  std::string tree2 = SCRATCH("approottree2").Dir();
+  WriteFileBytes(tree2 + "\\approot.cpp", "");
   const struct { std::string folder, root; } cases[] = {
       {tree + "\\Release", tree},
       {tree + "\\release", tree},
@@ -285,7 +258,7 @@ TEST(AppRoot, CutsBuildFolderEndingsInsideASourceTree) {
 class LanguageLibrary : public ::testing::Test {
 protected:
   void SetUp() override {
-    folder = Scratch("initlang");
+    folder = SCRATCH("initlang").Dir();
     title = gAppTitle;
     language = gLanguageId;
     resource = gResourceInstance;

@@ -8,7 +8,8 @@
 #include <thread>
 #include <vector>
 
-#include "assertcapture.h"
+#include "support/assertrecorder.h"
+#include "support/testfiles.h"
 
 namespace {
 
@@ -26,21 +27,13 @@ LIST Keys(const HASH& h) {
 // Every test works in an empty folder of its own.
 class HashFile : public ::testing::Test {
 protected:
-  void SetUp() override {
-    Empty();
-    CreateDirectoryA(kDir, nullptr);
-  }
-  void TearDown() override { Empty(); }
+  void SetUp() override { EmptyFolder(kDir); }
 
   static std::string Path(const char* name) { return std::string(kDir) + "\\" + name; }
   static void Write(const char* name, const std::string& bytes) {
-    ASSERT_EQ(1, STRING(bytes.data(), static_cast<int>(bytes.size())).Save(Path(name).c_str(), "wb"));
+    ASSERT_TRUE(WriteFileBytes(Path(name), bytes)) << name;
   }
-  static std::string Read(const char* name) {
-    STRING content;
-    if (!content.Load(Path(name).c_str(), "rb")) return "(unreadable)";
-    return Bytes(content);
-  }
+  static std::string Read(const char* name) { return ReadFileBytes(Path(name)); }
   static LIST Files() {
     LIST names;
     WIN32_FIND_DATAA found;
@@ -62,20 +55,10 @@ protected:
   }
 
   static constexpr const char* kDir = "hashfiles";
-
-private:
-  static void Empty() {
-    for (const std::string& name : Files()) {
-      std::string path = Path(name.c_str());
-      SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (!DeleteFileA(path.c_str())) RemoveDirectoryA(path.c_str());
-    }
-    RemoveDirectoryA(kDir);
-  }
 };
 
 TEST_F(HashFile, IgnoredLinesAndMalformedLines) {
-  ASSERTCAPTURE asserts;
+  ASSERTRECORDER asserts;
   HASH h = LoadText("// comment\r\n# note\r\n#\r\n\r\nAppName=Demo\r\n");
   EXPECT_EQ(LIST{"AppName"}, Keys(h));
   EXPECT_EQ("Demo", Bytes(h["AppName"]));
@@ -90,7 +73,7 @@ TEST_F(HashFile, IgnoredLinesAndMalformedLines) {
 }
 
 TEST_F(HashFile, KeysAndValuesAreTakenLiterally) {
-  ASSERTCAPTURE asserts;
+  ASSERTRECORDER asserts;
   HASH h = LoadText(
       "Key = x\n"
       "eq=a=b\n"
@@ -136,7 +119,7 @@ TEST_F(HashFile, LookupsCreateNullValuesThatSaveWrites) {
   ASSERT_EQ(1, h.Save(Path("out.cfg").c_str()));
   EXPECT_EQ("a=1\r\nb=\r\nc=3\r\nm=\r\n", Read("out.cfg"));
 
-  ASSERTCAPTURE asserts;
+  ASSERTRECORDER asserts;
   h.LockTable = true;
   h["a"] = "changed";
   EXPECT_EQ("", asserts.Take());

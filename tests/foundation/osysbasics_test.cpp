@@ -3,30 +3,22 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "foundation/approot.h"
 #include "foundation/zolan.h"
 #include "ids/foundation.h"
 #include "platform/osys.h"
+#include "support/assertrecorder.h"
 
 namespace {
 
 // Log text written while fn runs at the given level mask.
 template <class FN>
 std::string LoggedAt(unsigned level, FN fn) {
-  unsigned before = LogitGetLevel();
-  LogitSetLevel(level);
-  LogitOption("/LOGIT:osysbasics.log");
+  LOGCAPTURE log("osysbasics.log", level);
   fn();
-  LogitOption("/LOGITCLOSE");
-  LogitSetLevel(before);
-  std::ifstream in("osysbasics.log", std::ios::binary);
-  std::stringstream all;
-  all << in.rdbuf();
-  return all.str();
+  return log.Text();
 }
 
 TEST(OsysBasics, OsTypeOfThisSystemAndItsLevelOneLine) {

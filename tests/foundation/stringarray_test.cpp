@@ -7,7 +7,8 @@
 #include <thread>
 #include <vector>
 
-#include "assertcapture.h"
+#include "support/assertrecorder.h"
+#include "support/testfiles.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ TEST(StringArraySplit, SegmentsIncludingEmptyOnes) {
   };
   for (const CASE& c : cases) EXPECT_EQ(c.items, Items(STRINGARRAY(STRING(c.text), c.separators))) << c.text;
 
-  ASSERTCAPTURE asserts;
+  ASSERTRECORDER asserts;
   STRINGARRAY none((STRING()), "|");
   EXPECT_EQ(0, none.Count());
   EXPECT_EQ("source.NotNull()", asserts.Take());
@@ -82,7 +83,7 @@ TEST(StringArrayBasics, GrowthCopiesAndClear) {
 }
 
 TEST(StringArrayBasics, BadPositionsStayInsideTheSlots) {
-  ASSERTCAPTURE asserts;
+  ASSERTRECORDER asserts;
   STRINGARRAY a;
   for (const char* s : {"a", "b", "c", "d", "e"}) a.Add(s);
 
@@ -153,14 +154,8 @@ TEST(StringArrayBasics, ConcurrentAddsAreSerialised) {
 // ---------------------------------------------------------------------------------------------
 class StringArrayLoad : public ::testing::Test {
 protected:
-  void SetUp() override {
-    CreateDirectoryA("arrayfiles", nullptr);
-    DeleteFileA(kFile);
-  }
-  void TearDown() override { DeleteFileA(kFile); }
-  static void Write(const std::string& bytes) {
-    ASSERT_EQ(1, STRING(bytes.data(), static_cast<int>(bytes.size())).Save(kFile, "wb"));
-  }
+  void SetUp() override { EmptyFolder("arrayfiles"); }
+  static void Write(const std::string& bytes) { ASSERT_TRUE(WriteFileBytes(kFile, bytes)); }
   static constexpr const char* kFile = "arrayfiles\\lines.txt";
 };
 

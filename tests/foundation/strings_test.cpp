@@ -8,19 +8,14 @@
 #include <thread>
 #include <vector>
 
-#include "assertcapture.h"
+#include "support/assertrecorder.h"
+#include "support/testfiles.h"
 
 namespace {
 
 std::string Bytes(const STRING& s) { return s.NotNull() ? std::string(s.c_str(), s.Length()) : "(null)"; }
 
 STRING FromBytes(const std::string& b) { return STRING(b.data(), static_cast<int>(b.size())); }
-
-std::string ReadFileBytes(const char* path) {
-  STRING content;
-  if (!content.Load(path, "rb")) return "(unreadable)";
-  return Bytes(content);
-}
 
 // ---------------------------------------------------------------------------------------------
 TEST(StringGrowth, BufferSizesFollowTheBlockRule) {
@@ -226,7 +221,7 @@ TEST(StringEdit, AccessAndEditingTable) {
       {"AtEnd terminator", [](STRING& s) { EXPECT_EQ(0, s.AtEnd(6)); }, "abcdef", ""},
       {"AtEnd past", [](STRING& s) { EXPECT_EQ(0, s.AtEnd(7)); }, "abcdef", "i>=0 && i<=this->StrLen"},
   };
-  ASSERTCAPTURE asserts;
+  ASSERTRECORDER asserts;
   for (const CASE& c : cases) {
     STRING s("abcdef");
     c.op(s);
@@ -237,7 +232,7 @@ TEST(StringEdit, AccessAndEditingTable) {
 }
 
 TEST(StringEdit, OutOfRangeAtReportsAndHandsOutAZeroByte) {
-  ASSERTCAPTURE asserts;
+  ASSERTRECORDER asserts;
   STRING null;
   char& spare = null.At(0);
   EXPECT_EQ(0, spare);
@@ -320,7 +315,7 @@ TEST(StringSearch, StripTable) {
     s.Strip(c.how, " \t");
     EXPECT_EQ(c.result, Bytes(s)) << c.how << "[" << c.text << "]";
   }
-  ASSERTCAPTURE asserts;
+  ASSERTRECORDER asserts;
   STRING s(" x ");
   s.Strip('X', " ");
   EXPECT_EQ(" x ", Bytes(s));
@@ -372,7 +367,7 @@ TEST(StringTokens, GetTokenTable) {
 
 // ---------------------------------------------------------------------------------------------
 TEST(StringFormat, LimitsRaiseTheAssertionAndKeepTheWholeText) {
-  ASSERTCAPTURE asserts;
+  ASSERTRECORDER asserts;
   STRING s("old");
   EXPECT_EQ(6, s.Format("%s=%d", "key", 42));
   EXPECT_EQ("key=42", Bytes(s));
@@ -464,7 +459,7 @@ TEST(StringConvert, UnescapeOfUnknownAndBrokenEscapes) {
       {"\\xg1", 0, std::string("\0g1", 3), "isxdigit(xdigit[0])"},
       {"\\x", 0, std::string(1, '\0'), "isxdigit(xdigit[0])"},
   };
-  ASSERTCAPTURE asserts;
+  ASSERTRECORDER asserts;
   for (const CASE& c : cases) {
     STRING out;
     STRING(c.text).Unescape(out, c.keepUnknown);
@@ -530,11 +525,7 @@ TEST(StringConvert, Base64LineBreaksAndDecoderTolerance) {
 // ---------------------------------------------------------------------------------------------
 class StringFile : public ::testing::Test {
 protected:
-  void SetUp() override {
-    CreateDirectoryA(kDir, nullptr);
-    DeleteFileA(kFile);
-  }
-  void TearDown() override { DeleteFileA(kFile); }
+  void SetUp() override { EmptyFolder(kDir); }
   static constexpr const char* kDir = "stringfiles";
   static constexpr const char* kFile = "stringfiles\\data.bin";
 };
@@ -605,7 +596,7 @@ protected:
 };
 
 TEST_F(StringNullMode, ModesOfTheMissingText) {
-  ASSERTCAPTURE asserts;
+  ASSERTRECORDER asserts;
   STRING null, x("x");
   _putenv("ZOLANFAILONNULL=1");
   EXPECT_EQ("x", Bytes(x || null));

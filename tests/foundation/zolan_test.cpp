@@ -5,9 +5,7 @@
 
 #include <cstdio>
 #include <ctime>
-#include <fstream>
 #include <regex>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -15,25 +13,13 @@
 #include "foundation/approot.h"
 #include "foundation/zolan.h"
 #include "platform/osys.h"
+#include "support/testfiles.h"
 #include "support/windriver.h"
 
 namespace {
 
 const char kFolder[] = "logtest";
 const char kPrefix[] = R"(\[\d{4,}\.\d{2}:[0-9a-f]{4}\] )";
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream all;
-  all << in.rdbuf();
-  return all.str();
-}
-
-void WriteAll(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
-
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::string Path(const char* name) { return std::string(kFolder) + "\\" + name; }
 
@@ -62,12 +48,6 @@ std::string ThreadTag() {
   return tag;
 }
 
-std::string ModulePath() {
-  char path[MAX_PATH] = "";
-  GetModuleFileNameA(nullptr, path, sizeof path);
-  return path;
-}
-
 // foundation_tests.exe logs by default to Zolan_FOUNDATION_TESTS_LOGIT.LOG in the documents.
 std::string DefaultLogPath() {
   STRING folder = GetWin32SystemPath(SYSPATH_PERSONAL);
@@ -79,14 +59,7 @@ protected:
   void SetUp() override {
     LogitOption("/LOGITCLOSE");
     level = LogitGetLevel();
-    CreateDirectoryA(kFolder, nullptr);
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA(Path("*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-      do DeleteFileA(Path(fd.cFileName).c_str());
-      while (FindNextFileA(h, &fd));
-      FindClose(h);
-    }
+    EmptyFolder(kFolder);
     DeleteFileA(DefaultLogPath().c_str());
   }
   void TearDown() override {
@@ -101,7 +74,7 @@ TEST_F(LogFile, IsOffWithoutAnOption) {
   EXPECT_EQ(Logit("nothing %d\n", 1), 0);
   EXPECT_EQ(LogitEx(0, "nothing\n"), 0);
   EXPECT_FALSE(LogitIsOn());
-  EXPECT_FALSE(Exists(DefaultLogPath()));
+  EXPECT_FALSE(PathExists(DefaultLogPath()));
 }
 
 TEST_F(LogFile, WritesStartLinesAndPrefixedLines) {
@@ -114,7 +87,7 @@ TEST_F(LogFile, WritesStartLinesAndPrefixedLines) {
   EXPECT_FALSE(LogitIsOn());
   EXPECT_EQ(Logit("after close\n"), 0);
 
-  std::vector<std::string> lines = Lines(ReadAll(Path("a.log")));
+  std::vector<std::string> lines = Lines(ReadFileBytes(Path("a.log")));
   ASSERT_EQ(lines.size(), 5u);
   for (const std::string& line : lines) EXPECT_NE(line.find(ThreadTag()), std::string::npos) << line;
   EXPECT_TRUE(std::regex_match(Message(lines[0]),
@@ -140,26 +113,26 @@ TEST_F(LogFile, SecondLogitClosesTheFileAndOpensTheDefault) {
   EXPECT_EQ(std::string(LogitFileName()), DefaultLogPath());
   LogitOption("/LOGITCLOSE");
 
-  std::string first = ReadAll(Path("first.log"));
+  std::string first = ReadFileBytes(Path("first.log"));
   EXPECT_NE(first.find("] one\r\n"), std::string::npos);
   EXPECT_EQ(first.find("two"), std::string::npos);
-  std::string fallback = ReadAll(DefaultLogPath());
+  std::string fallback = ReadFileBytes(DefaultLogPath());
   EXPECT_NE(fallback.find("] START LOGGING at "), std::string::npos);
   EXPECT_NE(fallback.find("] two\r\n"), std::string::npos);
 }
 
 TEST_F(LogFile, KeepAppendsAfterOneEmptyLineWhileLogitReplaces) {
-  WriteAll(Path("k.log"), "earlier run\r\n");
+  WriteFileBytes(Path("k.log"), "earlier run\r\n");
   LogitOption("/logitkeep:logtest\\k.log");
   Logit("later run\n");
   LogitOption("/LOGITCLOSE");
-  std::string kept = ReadAll(Path("k.log"));
+  std::string kept = ReadFileBytes(Path("k.log"));
   EXPECT_EQ(kept.substr(0, 16), "earlier run\r\n\r\n[") << kept;
   EXPECT_NE(kept.find("] later run\r\n"), std::string::npos);
 
   LogitOption("-LOGIT:logtest\\k.log");
   LogitOption("/LOGITCLOSE");
-  std::string replaced = ReadAll(Path("k.log"));
+  std::string replaced = ReadFileBytes(Path("k.log"));
   EXPECT_EQ(replaced.find("run"), std::string::npos);
   EXPECT_EQ(replaced[0], '[');
 }
@@ -175,13 +148,13 @@ TEST_F(LogFile, UniqueAndHardNames) {
   EXPECT_LE(std::stoul(m[1]), (unsigned long)time(nullptr));
   EXPECT_LT(std::stoi(m[2]), 1000);
   EXPECT_EQ(std::stoul(m[3], nullptr, 16), GetCurrentProcessId());
-  EXPECT_NE(ReadAll(name).find("START LOGGING"), std::string::npos);
+  EXPECT_NE(ReadFileBytes(name).find("START LOGGING"), std::string::npos);
   DeleteFileA(name.c_str());
 
   ASSERT_EQ(LogitOption("/LOGITHARD:logtest\\hard.log"), 1);
   Logit("through\n");
   // Written through to the disk: readable while the log is still open.
-  EXPECT_NE(ReadAll(Path("hard.log")).find("] through\r\n"), std::string::npos);
+  EXPECT_NE(ReadFileBytes(Path("hard.log")).find("] through\r\n"), std::string::npos);
 }
 
 TEST_F(LogFile, RecognisesOnlyItsOptions) {
@@ -193,7 +166,7 @@ TEST_F(LogFile, RecognisesOnlyItsOptions) {
     EXPECT_FALSE(LogitIsOn()) << c.option;
   }
   EXPECT_EQ(LogitOption(nullptr), 0);
-  EXPECT_FALSE(Exists(Path("x.log")));
+  EXPECT_FALSE(PathExists(Path("x.log")));
 }
 
 TEST_F(LogFile, LevelOptionsAccumulateAndLogOpensTheDefault) {
@@ -202,13 +175,13 @@ TEST_F(LogFile, LevelOptionsAccumulateAndLogOpensTheDefault) {
   EXPECT_EQ(LogitOption("-d:16"), 1);
   EXPECT_EQ(LogitGetLevel(), 0x13u);
   EXPECT_FALSE(LogitIsOn());
-  EXPECT_FALSE(Exists(DefaultLogPath()));
+  EXPECT_FALSE(PathExists(DefaultLogPath()));
 
   EXPECT_EQ(LogitOption("/LOG:12"), 1);
   EXPECT_EQ(LogitGetLevel(), 0x1Fu);
   EXPECT_TRUE(LogitIsOn());
   LogitOption("/LOGITCLOSE");
-  std::vector<std::string> lines = Lines(ReadAll(DefaultLogPath()));
+  std::vector<std::string> lines = Lines(ReadFileBytes(DefaultLogPath()));
   ASSERT_EQ(lines.size(), 3u);
   EXPECT_EQ(Message(lines[2]), "LogitLevel 0000001f");
 }
@@ -228,7 +201,7 @@ TEST_F(LogFile, LevelFilter) {
     if (c.passes) expected += std::string(text) + "|";
   }
   LogitOption("/LOGITCLOSE");
-  std::vector<std::string> lines = Lines(ReadAll(Path("levels.log")));
+  std::vector<std::string> lines = Lines(ReadFileBytes(Path("levels.log")));
   std::string written;
   for (size_t i = 2; i < lines.size(); i++) written += Message(lines[i]) + "|";
   EXPECT_EQ(written, expected);
@@ -241,7 +214,7 @@ TEST_F(LogFile, LongLinesAreCutAt8160Characters) {
   Logit(big.c_str());  // no "%": copied literally, no line end
   Logit("short\n");
   LogitOption("/LOGITCLOSE");
-  std::vector<std::string> lines = Lines(ReadAll(Path("long.log")));
+  std::vector<std::string> lines = Lines(ReadFileBytes(Path("long.log")));
   ASSERT_EQ(lines.size(), 4u);
   // (std::regex recurses per character: long texts are checked by hand.)
   EXPECT_EQ(lines[2].size(), 8160u);
@@ -263,7 +236,7 @@ TEST_F(LogFile, LinesOfThreadsNeverInterleave) {
     });
   for (std::thread& t : threads) t.join();
   LogitOption("/LOGITCLOSE");
-  std::vector<std::string> lines = Lines(ReadAll(Path("threads.log")));
+  std::vector<std::string> lines = Lines(ReadFileBytes(Path("threads.log")));
   ASSERT_EQ(lines.size(), 2u + 800u);
   int next[4] = {0, 0, 0, 0};
   std::regex body(R"(thread (\d) line (\d{3}) ([a-d]{100}))");
@@ -358,7 +331,7 @@ TEST_F(AssertTest, QuietAssertionRecordsInLogAndAssertLog) {
       "    Bedingung: p != NULL\r\n    Datei: other.cpp Zeile 7\r\n    Code : 0L ()\r\n"
       "    Info : <null>\r\n";
   std::string header = "--- " + Title() + " --- " + OSYS::LocaleDate().c_str() + " ";
-  std::string written = ReadAll("assert.log");
+  std::string written = ReadFileBytes("assert.log");
   std::regex layout("--- [^\\r\\n]+ ---\\r\\n\\r\\n([^]*?)\\r\\n\\r\\n--- [^\\r\\n]+ ---\\r\\n\\r\\n([^]*)\\r\\n\\r\\n");
   std::smatch m;
   ASSERT_TRUE(std::regex_match(written, m, layout)) << written;
@@ -366,7 +339,7 @@ TEST_F(AssertTest, QuietAssertionRecordsInLogAndAssertLog) {
   EXPECT_EQ(m[1], english);
   EXPECT_EQ(m[2], german);
 
-  std::string log = ReadAll(Path("assert.log"));
+  std::string log = ReadFileBytes(Path("assert.log"));
   EXPECT_NE(log.find("] *** ASSERTION FAILED: \r\n" + english + "\r\n"), std::string::npos) << log;
   EXPECT_NE(log.find("] *** ASSERTION FAILED: \r\n" + german + "\r\n"), std::string::npos) << log;
 }
@@ -374,7 +347,7 @@ TEST_F(AssertTest, QuietAssertionRecordsInLogAndAssertLog) {
 TEST_F(AssertTest, AssertLogWithoutLogOption) {
   EXPECT_EQ(Assert(0, "a == b", "f.cpp", 3, "", 1), 1);
   EXPECT_FALSE(LogitIsOn());
-  EXPECT_NE(ReadAll("assert.log").find("    Condition: a == b\r\n"), std::string::npos);
+  EXPECT_NE(ReadFileBytes("assert.log").find("    Condition: a == b\r\n"), std::string::npos);
 }
 
 // Runs a failing non-quiet assertion; returns whether a box came (answered Yes) and its text.
@@ -401,7 +374,7 @@ TEST_F(AssertTest, AsksInABoxAndYesGoesOn) {
       "folder):\n\n" + Details("ready", "box.cpp", 9, 0, "asked") +
       "\nDo you want to try to continue with the program?";
   EXPECT_EQ(text, expected);
-  EXPECT_NE(ReadAll("assert.log").find("    Condition: ready\r\n"), std::string::npos);
+  EXPECT_NE(ReadFileBytes("assert.log").find("    Condition: ready\r\n"), std::string::npos);
 }
 
 TEST_F(AssertTest, NoAssertToggles) {
@@ -409,7 +382,7 @@ TEST_F(AssertTest, NoAssertToggles) {
   EXPECT_FALSE(AssertShowsBox(nullptr, nullptr)) << "once: no box";
   EXPECT_EQ(LogitOption("-noassert"), 1);
   EXPECT_TRUE(AssertShowsBox(nullptr, nullptr)) << "twice: the box again";
-  EXPECT_NE(ReadAll("assert.log").find("    Condition: ready\r\n"), std::string::npos);
+  EXPECT_NE(ReadFileBytes("assert.log").find("    Condition: ready\r\n"), std::string::npos);
 }
 
 const char kChildVariable[] = "ZOLAN_ASSERT_CHILD";
@@ -425,8 +398,7 @@ TEST(AssertChild, FailsAndMustNotReturn) {
 }
 
 TEST_F(AssertTest, AnswerNoEndsTheProcess) {
-  CreateDirectoryA("assertchild", nullptr);
-  DeleteFileA("assertchild\\assert.log");
+  EmptyFolder("assertchild");
   std::string command = "\"" + ModulePath() + "\" --gtest_filter=AssertChild.FailsAndMustNotReturn";
   SetEnvironmentVariableA(kChildVariable, "1");
   windriver::Process child;
@@ -448,7 +420,7 @@ TEST_F(AssertTest, AnswerNoEndsTheProcess) {
   ASSERT_NE(bar, std::string::npos) << "no box came";
   EXPECT_EQ(box.substr(0, 20), "Zolan Application / ");
   EXPECT_EQ(box.substr(bar + 1), german);
-  EXPECT_NE(ReadAll("assertchild\\assert.log").find(details), std::string::npos);
+  EXPECT_NE(ReadFileBytes("assertchild\\assert.log").find(details), std::string::npos);
 }
 
 }  // namespace

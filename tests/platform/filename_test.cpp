@@ -7,6 +7,7 @@
 #include <cstring>
 #include <winioctl.h>
 #include <string>
+#include <vector>
 
 #include "platform/osys.h"
 #include "platformtest.h"
@@ -241,7 +242,7 @@ TEST(FileName, PathAndNameParts) {
 }
 
 TEST(FileName, FullPathAndNetwork) {
-  EXPECT_EQ(CurrentDir() + "\\rel\\x.txt", Text(FILENAME("rel\\x.txt").GetFullPath()));
+  EXPECT_EQ(CurrentFolder() + "\\rel\\x.txt", Text(FILENAME("rel\\x.txt").GetFullPath()));
   EXPECT_EQ("C:\\a\\x.txt", Text(FILENAME("C:\\a\\b\\..\\x.txt").GetFullPath()));
 
   ASSERTRECORDER asserts;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -29,7 +30,7 @@ protected:
 };
 
 TEST(Folders, FolderOf) {
-  std::string cwd = CurrentDir();
+  std::string cwd = CurrentFolder();
   struct CASE {
     const char* path;
     std::string folder;

@@ -10,9 +10,7 @@ namespace {
 
 // Runs one operation of each wrapper with the log at the given level; the log's text.
 std::string LogAtLevel(unsigned level) {
-  unsigned saved = LogitGetLevel();
-  LogitSetLevel(level);
-  LogitOption("/LOGIT:levels.log");
+  LOGCAPTURE log("levels.log", level);
   {
     EVENTSEM event(0);
     event.Set();
@@ -22,9 +20,7 @@ std::string LogAtLevel(unsigned level) {
     REGISTRY key(HKEY_CURRENT_USER, "Software\\ZolanTest\\Levels", nullptr, REGMODE_READ);
     key.Read("missing");
   }
-  LogitOption("/LOGITCLOSE");
-  LogitSetLevel(saved);
-  return ReadFileBytes("levels.log");
+  return log.Text();
 }
 
 TEST(LogLevels, EachWrapperLogsAtItsLevel) {

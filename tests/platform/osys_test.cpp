@@ -4,6 +4,7 @@
 
 #include <ctime>
 #include <string>
+#include <vector>
 
 #include "platform/registry.h"
 #include "platform/semaphores.h"

@@ -3,12 +3,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <fstream>
 #include <regex>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "support/testfiles.h"
 #include "support/windriver.h"
 
 namespace {
@@ -18,28 +17,9 @@ typedef std::vector<std::string> Strings;
 const char* const kLibraries[] = {"setupenglish.dll", "setupgerman.dll", "setupfrench.dll",
                                   "setuphungarian.dll"};
 
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream all;
-  all << in.rdbuf();
-  return all.str();
-}
-
-void WriteAll(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
-
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-std::string CurrentFolder() {
-  char path[MAX_PATH];
-  GetCurrentDirectoryA(sizeof path, path);
-  return path;
-}
-
 // Messages of a log file's lines; each line must carry a well-formed prefix.
 Strings LogMessages(const std::string& path) {
-  std::string text = ReadAll(path);
+  std::string text = ReadFileBytes(path);
   Strings messages;
   std::regex prefix(R"(^\[\d{4,}\.\d{2}:[0-9a-f]{4}\] )");
   size_t start = 0, end;
@@ -76,11 +56,10 @@ bool Contains(const Strings& messages, const std::string& message) {
 class Startup : public ::testing::Test {
 protected:
   void SetUp() override {
-    base = CurrentFolder() + "\\startup\\" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    system(("cmd /c rmdir /s /q \"" + base + "\" 2>nul").c_str());
-    system(("cmd /c mkdir \"" + base + "\\dist\" \"" + base + "\\elsewhere\"").c_str());
-    dist = base + "\\dist";
-    elsewhere = base + "\\elsewhere";
+    const char* test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    base = SCRATCH(std::string("startup\\") + test).Dir();
+    dist = EmptyFolder(base + "\\dist");
+    elsewhere = EmptyFolder(base + "\\elsewhere");
     log = base + "\\run.log";
     Copy("setup.exe", dist);
     for (const char* library : kLibraries) Copy(library, dist);
@@ -110,7 +89,7 @@ TEST_F(Startup, LogsTheStartSequenceExactly) {
   Strings messages;
   for (const std::string& m : LogMessages(log))
     if (m.rfind("STRINGARRAY::", 0) != 0) messages.push_back(m);
-  ASSERT_EQ(messages.size(), 16u) << ReadAll(log);
+  ASSERT_EQ(messages.size(), 16u) << ReadFileBytes(log);
 
   EXPECT_TRUE(std::regex_match(messages[0], std::regex(R"(START LOGGING at \S+ \d\d:\d\d:\d\d)"))) << messages[0];
   WIN32_FILE_ATTRIBUTE_DATA fa;
@@ -142,16 +121,16 @@ TEST_F(Startup, LogsTheStartSequenceExactly) {
   };
   EXPECT_EQ(Strings(messages.begin() + 11, messages.end()), rest);
   // The thread id of the prefixes is the main thread's.
-  std::string text = ReadAll(log);
+  std::string text = ReadFileBytes(log);
   if (m.size() == 3) {
     EXPECT_NE(text.find(":" + m[2].str().substr(4) + "] APP::WinMain"), std::string::npos);
   }
 }
 
 TEST_F(Startup, CommandLineFilesAreAppendedInOrder) {
-  WriteAll(dist + "\\commandline.ini", "   /LANG:FRENCH  \r\n\r\n\t/Two words\t\r\n");
-  WriteAll(elsewhere + "\\commandline.ini", "/FROMSTART\n");
-  WriteAll(dist + "\\setup_commandline.ini", "/FROMPROG");
+  WriteFileBytes(dist + "\\commandline.ini", "   /LANG:FRENCH  \r\n\r\n\t/Two words\t\r\n");
+  WriteFileBytes(elsewhere + "\\commandline.ini", "/FROMSTART\n");
+  WriteFileBytes(dist + "\\setup_commandline.ini", "/FROMPROG");
   ASSERT_EQ(Run("/LOGIT:" + log + " /X", elsewhere), 0);
   Strings messages = LogMessages(log);
   Strings expected = {
@@ -175,7 +154,7 @@ TEST_F(Startup, CommandLineFilesAreAppendedInOrder) {
 }
 
 TEST_F(Startup, LoggingCanBeSwitchedOnFromCommandLineIni) {
-  WriteAll(dist + "\\commandline.ini", "/LOGIT:" + log + "\r\n");
+  WriteFileBytes(dist + "\\commandline.ini", "/LOGIT:" + log + "\r\n");
   ASSERT_EQ(Run(""), 0);
   Strings messages = LogMessages(log);
   ASSERT_GE(messages.size(), 5u);
@@ -191,9 +170,9 @@ TEST_F(Startup, LoggingCanBeSwitchedOnFromCommandLineIni) {
 TEST_F(Startup, ServiceProgramDoesNotTakeLoggingOptionsFromFiles) {
   Copy("setup.exe", dist, "service.exe");
   std::string fileLog = base + "\\fromfile.log";
-  WriteAll(dist + "\\commandline.ini", "/LOGIT:" + fileLog + "\r\n");
+  WriteFileBytes(dist + "\\commandline.ini", "/LOGIT:" + fileLog + "\r\n");
   ASSERT_EQ(Run("/LOGIT:" + log, "", dist + "\\service.exe"), 0);
-  EXPECT_FALSE(Exists(fileLog));
+  EXPECT_FALSE(PathExists(fileLog));
   EXPECT_TRUE(Contains(LogMessages(log), "Program Argument 2= /LOGIT:" + fileLog));
 }
 
@@ -253,7 +232,7 @@ TEST_F(Startup, WithoutLanguageLibraryReportsAndEnds99) {
 TEST_F(Startup, ArgumentsBeyondTheTableAreIgnoredAndLogged) {
   std::string arguments = "/LOGIT:" + log;
   for (int i = 2; i < 142; i++) arguments += " /A" + std::to_string(i);
-  WriteAll(dist + "\\commandline.ini", "/FROMINI\n");
+  WriteFileBytes(dist + "\\commandline.ini", "/FROMINI\n");
   ASSERT_EQ(Run(arguments), 0);
   Strings messages = LogMessages(log);
   EXPECT_TRUE(Contains(messages, "APP::WinMain 15 command-line arguments beyond the table ignored"));
@@ -276,8 +255,8 @@ TEST_F(Startup, StartupDelayWaitsWholeSeconds) {
 
 TEST_F(Startup, BuildFolderInsideASourceTreeUsesTheTreeAsAppRoot) {
   std::string tree = base + "\\tree";
-  system(("cmd /c mkdir \"" + tree + "\\Release\"").c_str());
-  WriteAll(tree + "\\main.cpp", "");
+  EmptyFolder(tree + "\\Release");
+  WriteFileBytes(tree + "\\main.cpp", "");
   Copy("setup.exe", tree + "\\Release");
   Copy("setupenglish.dll", tree);
   ASSERT_EQ(Run("/LOGIT:relative.log /LANG:ENGL", elsewhere, tree + "\\Release\\setup.exe"), 0);
