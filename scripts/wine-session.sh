@@ -19,7 +19,9 @@ wine_session_start() {
 
   _wine_session_display
 
-  if [ ! -f "$template/.complete" ]; then
+  # Bump the stamp when the template's preparation changes, so old build trees remake it.
+  local stamp=$template/.complete-2
+  if [ ! -f "$stamp" ]; then
     rm -rf "$template"
     echo "Creating the wine prefix template (once per build tree)..."
     WINEPREFIX=$template wineboot -i >/dev/null 2>&1 || true
@@ -33,13 +35,19 @@ wine_session_start() {
         if [ -L "$u$f" ]; then rm -f "$u$f"; mkdir -p "$u$f"; fi
       done
     done
-    touch "$template/.complete"
+    # Without a window manager, wine waits about two seconds for each managed window to go
+    # away; unmanaged windows close at once.
+    WINEPREFIX=$template wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
+      >/dev/null 2>&1 </dev/null || true
+    WINEPREFIX=$template wineserver -k 2>/dev/null || true
+    WINEPREFIX=$template wineserver -w 2>/dev/null || true
+    touch "$stamp"
   fi
   # Every run starts from a fresh copy of the template, so no run sees what another left.
   export WINEPREFIX=$dir/wineprefix
   rm -rf "$WINEPREFIX"
   cp -a "$template" "$WINEPREFIX"
-  rm -f "$WINEPREFIX/.complete"
+  rm -f "$WINEPREFIX"/.complete*
   wineserver -p >/dev/null 2>&1 </dev/null
   # The first program in a prefix starts wine's background services; start them here with
   # no pipes attached, or they would hold a caller's output pipe open until the session ends.
