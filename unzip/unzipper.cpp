@@ -93,7 +93,7 @@ UNZIPPER::UNZIPPER(const STRING& archive, const STRING& askOverwrite, const STRI
   Slashes(ProtectedFiles);
   gUnzipTable.Clear();
   const char* argv[] = {"unzip", "-v", ArchivePath.NotNull() ? ArchivePath.c_str() : ""};
-  int error = unzip_main(3, argv);
+  int error = unzip_run(Host, gUnzipTable, 3, argv);
   Logit("UNZIPPER::UNZIPPER archive=%s, rc=%d, members=%d, total=%lu\n", argv[2], error, gUnzipTable.Count,
         static_cast<unsigned long>(gUnzipTable.Total));
   ASSERT(error==FALSE, argv[2]);
@@ -162,7 +162,9 @@ int UNZIPPER::ExtractFile(const char* member, const char* folder) {
   }
   std::string pattern = Literal(member);
   const char* argv[] = {"unzip", "-qq", ArchivePath.NotNull() ? ArchivePath.c_str() : "", pattern.c_str(), "-d", folder};
-  int rc = unzip_main(6, argv);
+  int rc = unzip_run(Host, gUnzipTable, 6, argv);
+  // A failure may come from the archive (a dropped network drive, say): a retry opens it anew.
+  if (rc != 0) Host.ForgetArchive();
   Logit("UNZIPPER::ExtractFile member=%s, folder=%s, rc=%d\n", member, folder, rc);
   return rc == 0 ? 1 : 0;
 }

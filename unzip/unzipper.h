@@ -9,6 +9,7 @@
 #define ZOLAN_UNZIPPER_H
 
 #include "foundation/strings.h"
+#include "unzip/ziphostwin32.h"
 #include "unzip/ziptable.h"
 
 // The archive entry table that the last listing filled.
@@ -42,6 +43,9 @@ private:
   bool Protected(const char* member, const STRING& target) const;
   bool Declined(const char* member, const STRING& target) const;
 
+  // Serves every run of this object, so the archive is opened and its directory read from
+  // the disk once, not once per member (see ziphostwin32.h).
+  WIN32ZIPHOST Host;
   STRING ArchivePath;
   STRING AskOverwrite;
   STRING ProtectedFiles;

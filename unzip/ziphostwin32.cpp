@@ -33,6 +33,8 @@ struct READAHEAD {
   bool Loaded = false;
 };
 
+}  // namespace
+
 // Reads ahead in large pieces beneath the extractor's 2,048-byte blocks: under Wine every
 // ReadFile costs a round trip to the server, so one read per block would cost more than
 // the decompression itself. The archive's tail (end record and, for the setup's archives,
@@ -40,12 +42,29 @@ struct READAHEAD {
 // goes back and forth between the two.
 class WIN32ZIPREADER : public ZIPREADER {
 public:
-  WIN32ZIPREADER(HANDLE file, int64_t size) : File(file), FileSize(size), Tail(kTailSize + 4096), Window(kWindowSize) {}
+  // opened: what the handle said of the file right after it was opened.
+  WIN32ZIPREADER(HANDLE file, const BY_HANDLE_FILE_INFORMATION& opened)
+      : File(file),
+        FileSize(static_cast<int64_t>(opened.nFileSizeHigh) << 32 | opened.nFileSizeLow),
+        Opened(opened),
+        Tail(kTailSize + 4096),
+        Window(kWindowSize) {}
   ~WIN32ZIPREADER() override { CloseHandle(File); }
   WIN32ZIPREADER(const WIN32ZIPREADER&) = delete;
   WIN32ZIPREADER& operator=(const WIN32ZIPREADER&) = delete;
 
   int64_t Size() override { return FileSize; }
+
+  // True while the file at path has the size and times of the one opened and no read of it
+  // has failed, so that what was read of it still holds. One query of the path's
+  // attributes; a file replaced under the same name has other times.
+  bool Unchanged(const char* path) const {
+    WIN32_FILE_ATTRIBUTE_DATA now;
+    if (ReadFailed || !GetFileAttributesExA(path, GetFileExInfoStandard, &now)) return false;
+    return now.nFileSizeHigh == Opened.nFileSizeHigh && now.nFileSizeLow == Opened.nFileSizeLow &&
+           CompareFileTime(&now.ftLastWriteTime, &Opened.ftLastWriteTime) == 0 &&
+           CompareFileTime(&now.ftCreationTime, &Opened.ftCreationTime) == 0;
+  }
 
   long ReadAt(int64_t offset, void* buffer, long n) override {
     int64_t tailStart = FileSize > kTailSize ? (FileSize - kTailSize) & ~static_cast<int64_t>(4095) : 0;
@@ -80,6 +99,7 @@ private:
       DWORD error = GetLastError();
       if (error == ERROR_HANDLE_EOF) return 0;
       Logit("WIN32ZIPHOST::ReadAt ReadFile offset=%lld, error=%lu\n", static_cast<long long>(offset), error);
+      ReadFailed = true;
       return -1;
     }
     return static_cast<long>(got);
@@ -87,8 +107,23 @@ private:
 
   HANDLE File;
   const int64_t FileSize;
+  const BY_HANDLE_FILE_INFORMATION Opened;
+  bool ReadFailed = false;
   READAHEAD Tail;
   READAHEAD Window;
+};
+
+namespace {
+
+// A run's view of an archive the host may keep beyond the run.
+class SHAREDZIPREADER : public ZIPREADER {
+public:
+  explicit SHAREDZIPREADER(std::shared_ptr<WIN32ZIPREADER> archive) : Archive(std::move(archive)) {}
+  int64_t Size() override { return Archive->Size(); }
+  long ReadAt(int64_t offset, void* buffer, long n) override { return Archive->ReadAt(offset, buffer, n); }
+
+private:
+  std::shared_ptr<WIN32ZIPREADER> Archive;
 };
 
 class WIN32ZIPWRITER : public ZIPWRITER {
@@ -172,20 +207,44 @@ bool WIN32ZIPHOST::ListFolder(const char* folder, void (*each)(void* context, co
   return true;
 }
 
+WIN32ZIPHOST::WIN32ZIPHOST() = default;
+
+WIN32ZIPHOST::~WIN32ZIPHOST() = default;
+
+void WIN32ZIPHOST::ForgetArchive() {
+  Kept.reset();
+  KeptPath.clear();
+}
+
+// The kept archive stays open between runs, so it is shared for writing too: others may
+// rewrite it, and the next run notices that by its size or time. It is not shared for
+// deleting: a file deleted while open stays visible under its name, unchanged, until the
+// last handle goes, so the next run would extract from an archive that is gone.
 std::unique_ptr<ZIPREADER> WIN32ZIPHOST::OpenArchive(const char* path) {
-  HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+  char full[MAX_PATH];
+  DWORD length = GetFullPathNameA(path, sizeof full, full, nullptr);
+  std::string fullPath = length > 0 && length < sizeof full ? full : "";
+  if (Kept && !fullPath.empty() && fullPath == KeptPath && Kept->Unchanged(full))
+    return std::unique_ptr<ZIPREADER>(new SHAREDZIPREADER(Kept));
+  ForgetArchive();
+  HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                             FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     Logit("WIN32ZIPHOST::OpenArchive CreateFileA %s, error=%lu\n", path, GetLastError());
     return nullptr;
   }
-  LARGE_INTEGER size;
-  if (!GetFileSizeEx(file, &size)) {
-    Logit("WIN32ZIPHOST::OpenArchive GetFileSizeEx %s, error=%lu\n", path, GetLastError());
+  BY_HANDLE_FILE_INFORMATION opened;
+  if (!GetFileInformationByHandle(file, &opened)) {
+    Logit("WIN32ZIPHOST::OpenArchive GetFileInformationByHandle %s, error=%lu\n", path, GetLastError());
     CloseHandle(file);
     return nullptr;
   }
-  return std::unique_ptr<ZIPREADER>(new WIN32ZIPREADER(file, size.QuadPart));
+  std::shared_ptr<WIN32ZIPREADER> archive = std::make_shared<WIN32ZIPREADER>(file, opened);
+  if (!fullPath.empty()) {
+    Kept = archive;
+    KeptPath = fullPath;
+  }
+  return std::unique_ptr<ZIPREADER>(new SHAREDZIPREADER(archive));
 }
 
 bool WIN32ZIPHOST::MakeFolder(const char* path) {

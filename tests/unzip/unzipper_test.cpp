@@ -2,6 +2,7 @@
 // protected-files and ask-overwrite decisions, with the question answered by the driver.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <zlib.h>
 
 #include <string>
 #include <vector>
@@ -130,6 +131,64 @@ TEST(Unzipper, ProtectedFilesAreKeptOnlyWhenTheyExist) {
     UNZIPPER zip(Fixture("names.zip").c_str(), "<NULL>", c.list);
     EXPECT_EQ(zip.ExtractFile(c.member, folder.c_str()), 1) << c.list;
     EXPECT_EQ(ReadAll(target) != "existing", c.replaced) << c.list << " exists=" << c.exists;
+  }
+}
+
+void Put(std::string& s, uint32_t value, int bytes) {
+  for (int i = 0; i < bytes; i++) s += static_cast<char>(value >> (8 * i));
+}
+
+// An archive of one stored member.
+std::string StoredZip(const std::string& name, const std::string& content) {
+  uint32_t crc = crc32(0, reinterpret_cast<const Bytef*>(content.data()), static_cast<uInt>(content.size()));
+  uint32_t size = static_cast<uint32_t>(content.size()), nameLength = static_cast<uint32_t>(name.size());
+  std::string local("PK\3\4"), central("PK\1\2"), end("PK\5\6");
+  Put(central, 20, 2);
+  for (std::string* h : {&local, &central}) {
+    Put(*h, 10, 2), Put(*h, 0, 2), Put(*h, 0, 2), Put(*h, 0x6000, 2), Put(*h, 0x5A21, 2);
+    Put(*h, crc, 4), Put(*h, size, 4), Put(*h, size, 4), Put(*h, nameLength, 2), Put(*h, 0, 2);
+  }
+  Put(central, 0, 2), Put(central, 0, 2), Put(central, 0, 2), Put(central, 0x20, 4), Put(central, 0, 4);
+  local += name + content;
+  central += name;
+  Put(end, 0, 4), Put(end, 1, 2), Put(end, 1, 2);
+  Put(end, static_cast<uint32_t>(central.size()), 4), Put(end, static_cast<uint32_t>(local.size()), 4), Put(end, 0, 2);
+  return local + central + end;
+}
+
+bool SetLastWrite(const std::string& path, const FILETIME& time) {
+  HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  bool set = file != INVALID_HANDLE_VALUE && SetFileTime(file, nullptr, nullptr, &time);
+  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  return set;
+}
+
+// One UNZIPPER serves many ExtractFile calls; an archive rewritten in between is read
+// anew, even when only its size or only its time tells.
+TEST(Unzipper, ArchiveRewrittenBetweenExtractionsIsReadAnew) {
+  struct CASE {
+    const char* replacement;  // new content of the member
+    bool sameTime;            // the rewritten archive gets the first one's last-write time
+  } cases[] = {
+      {"second version", true},
+      {"FIRST", false},  // same size
+  };
+  for (const CASE& c : cases) {
+    std::string folder = Scratch("changed");
+    std::string archive = folder + "\\swap.zip", target = folder + "\\out\\member.txt";
+    WriteAll(archive, StoredZip("member.txt", "first"));
+    WIN32_FILE_ATTRIBUTE_DATA before;
+    ASSERT_TRUE(GetFileAttributesExA(archive.c_str(), GetFileExInfoStandard, &before));
+    UNZIPPER zip(archive.c_str(), "<NULL>", "<NULL>");
+    ASSERT_EQ(zip.ExtractFile("member.txt", (folder + "\\out").c_str()), 1);
+    ASSERT_EQ(ReadAll(target), "first");
+    WriteAll(archive, StoredZip("member.txt", c.replacement));
+    FILETIME later = before.ftLastWriteTime;
+    later.dwHighDateTime++;
+    ASSERT_TRUE(SetLastWrite(archive, c.sameTime ? before.ftLastWriteTime : later));
+    EXPECT_EQ(zip.ExtractFile("member.txt", (folder + "\\out").c_str()), 1) << c.replacement;
+    EXPECT_EQ(ReadAll(target), c.replacement);
   }
 }
 
