@@ -150,21 +150,30 @@ bool UNZIPPER::Declined(const char* member, const STRING& target) const {
 }
 
 int UNZIPPER::ExtractFile(const char* member, const char* folder) {
-  if (_access(folder, 0) != 0) MakeParents(folder);
   size_t length = strlen(folder);
   bool separator = length > 0 && (folder[length - 1] == '\\' || folder[length - 1] == '/');
   STRING target(folder);
   target.Append(separator ? "" : "\\");
   target.Append(member);
+  if (Host.Kind(folder) == ZIPPATH_MISSING) MakeParents(folder);
   if (Protected(member, target) || Declined(member, target)) {
     Logit("UNZIPPER::ExtractFile member=%s, folder=%s, left alone\n", member, folder);
     return 1;
   }
-  std::string pattern = Literal(member);
-  const char* argv[] = {"unzip", "-qq", ArchivePath.NotNull() ? ArchivePath.c_str() : "", pattern.c_str(), "-d", folder};
-  int rc = unzip_run(Host, gUnzipTable, 6, argv);
-  // A failure may come from the archive (a dropped network drive, say): a retry opens it anew.
-  if (rc != 0) Host.ForgetArchive();
+  int rc = Run(member, folder);
+  // A failure may come from what the host remembers of earlier runs (a folder removed since,
+  // an archive on a dropped network drive): the run is repeated without it, so that the
+  // result is the one a first run gives.
+  if (rc != 0 && Host.Forget()) {
+    if (Host.Kind(folder) == ZIPPATH_MISSING) MakeParents(folder);
+    rc = Run(member, folder);
+  }
   Logit("UNZIPPER::ExtractFile member=%s, folder=%s, rc=%d\n", member, folder, rc);
   return rc == 0 ? 1 : 0;
+}
+
+int UNZIPPER::Run(const char* member, const char* folder) {
+  std::string pattern = Literal(member);
+  const char* argv[] = {"unzip", "-qq", ArchivePath.NotNull() ? ArchivePath.c_str() : "", pattern.c_str(), "-d", folder};
+  return unzip_run(Host, gUnzipTable, 6, argv);
 }

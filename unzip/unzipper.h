@@ -40,11 +40,12 @@ public:
 
 private:
   unsigned long CopySlot(char* name);
+  int Run(const char* member, const char* folder);
   bool Protected(const char* member, const STRING& target) const;
   bool Declined(const char* member, const STRING& target) const;
 
   // Serves every run of this object, so the archive is opened and its directory read from
-  // the disk once, not once per member (see ziphostwin32.h).
+  // the disk once, and each folder looked up once, not once per member (see ziphostwin32.h).
   WIN32ZIPHOST Host;
   STRING ArchivePath;
   STRING AskOverwrite;

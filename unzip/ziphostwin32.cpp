@@ -173,6 +173,14 @@ private:
   bool SetAttributes;
 };
 
+// The path resolved against the current folder (which may change between runs); "" when
+// it cannot be resolved, which rules out remembering anything about it.
+std::string FullPath(const char* path) {
+  char full[MAX_PATH];
+  DWORD length = GetFullPathNameA(path, sizeof full, full, nullptr);
+  return length > 0 && length < sizeof full ? full : "";
+}
+
 HANDLE OpenForWriting(const char* path, DWORD attributes) {
   return CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, attributes ? attributes : FILE_ATTRIBUTE_NORMAL,
                      nullptr);
@@ -187,9 +195,13 @@ void WIN32ZIPHOST::Free(void* block) { free(block); }
 void WIN32ZIPHOST::Diagnostic(const char* text) { fputs(text, stderr); }
 
 ZIPPATHKIND WIN32ZIPHOST::Kind(const char* path) {
+  std::string fullPath = FullPath(path);
+  if (Folders.count(fullPath)) return ZIPPATH_FOLDER;
   DWORD attributes = GetFileAttributesA(path);
   if (attributes == INVALID_FILE_ATTRIBUTES) return ZIPPATH_MISSING;
-  return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? ZIPPATH_FOLDER : ZIPPATH_FILE;
+  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return ZIPPATH_FILE;
+  if (!fullPath.empty()) Folders.insert(fullPath);
+  return ZIPPATH_FOLDER;
 }
 
 bool WIN32ZIPHOST::ListFolder(const char* folder, void (*each)(void* context, const char* name), void* context) {
@@ -211,9 +223,12 @@ WIN32ZIPHOST::WIN32ZIPHOST() = default;
 
 WIN32ZIPHOST::~WIN32ZIPHOST() = default;
 
-void WIN32ZIPHOST::ForgetArchive() {
+bool WIN32ZIPHOST::Forget() {
+  bool any = Kept || !Folders.empty();
   Kept.reset();
   KeptPath.clear();
+  Folders.clear();
+  return any;
 }
 
 // The kept archive stays open between runs, so it is shared for writing too: others may
@@ -221,12 +236,11 @@ void WIN32ZIPHOST::ForgetArchive() {
 // deleting: a file deleted while open stays visible under its name, unchanged, until the
 // last handle goes, so the next run would extract from an archive that is gone.
 std::unique_ptr<ZIPREADER> WIN32ZIPHOST::OpenArchive(const char* path) {
-  char full[MAX_PATH];
-  DWORD length = GetFullPathNameA(path, sizeof full, full, nullptr);
-  std::string fullPath = length > 0 && length < sizeof full ? full : "";
-  if (Kept && !fullPath.empty() && fullPath == KeptPath && Kept->Unchanged(full))
+  std::string fullPath = FullPath(path);
+  if (Kept && !fullPath.empty() && fullPath == KeptPath && Kept->Unchanged(fullPath.c_str()))
     return std::unique_ptr<ZIPREADER>(new SHAREDZIPREADER(Kept));
-  ForgetArchive();
+  Kept.reset();
+  KeptPath.clear();
   HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                             FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
@@ -248,7 +262,11 @@ std::unique_ptr<ZIPREADER> WIN32ZIPHOST::OpenArchive(const char* path) {
 }
 
 bool WIN32ZIPHOST::MakeFolder(const char* path) {
-  if (CreateDirectoryA(path, nullptr)) return true;
+  if (CreateDirectoryA(path, nullptr)) {
+    std::string fullPath = FullPath(path);
+    if (!fullPath.empty()) Folders.insert(fullPath);
+    return true;
+  }
   Logit("WIN32ZIPHOST::MakeFolder CreateDirectoryA %s, error=%lu\n", path, GetLastError());
   return false;
 }

@@ -1,16 +1,18 @@
 // WIN32ZIPHOST: the extractor's host over the Win32 file system, the C run-time heap and
 // the standard error stream.
 //
-// A host that serves several runs keeps the archive it opened last, together with what it
-// read of it, so that the next run over the same archive neither opens it again nor reads
-// its central directory from the disk again: under Wine an open alone costs more than
-// extracting a small member. The kept archive is used only while the file at its path still
-// has the size and times it had when it was opened; otherwise, and after ForgetArchive, the
-// next run opens the file afresh.
+// A host that serves several runs remembers what they have in common, because under Wine
+// every file-system call is dear: an open alone costs more than extracting a small member.
+// It keeps the archive it opened last, together with what it read of it, and uses it while
+// the file at its path still has the size and times it had when it was opened; and it
+// remembers the folders it found or made, so that they are not looked up again. Forget lets
+// go of both; a run that failed while relying on them is repeated after it (UNZIPPER), so
+// that stale knowledge (a folder removed in between) can only cost time.
 #ifndef ZOLAN_ZIPHOSTWIN32_H
 #define ZOLAN_ZIPHOSTWIN32_H
 
 #include <memory>
+#include <set>
 #include <string>
 
 #include "unzip/ziphost.h"
@@ -34,12 +36,14 @@ public:
   std::unique_ptr<ZIPWRITER> CreateOutput(const char* path, unsigned attributes) override;
   bool IsFatVolume(const char* path) override;
 
-  // Closes the kept archive (when no run reads it any more).
-  void ForgetArchive();
+  // Closes the kept archive (when no run reads it any more) and forgets the known folders;
+  // true when there was either.
+  bool Forget();
 
 private:
   std::shared_ptr<WIN32ZIPREADER> Kept;
-  std::string KeptPath;  // full path of the kept archive
+  std::string KeptPath;             // full path of the kept archive
+  std::set<std::string> Folders;    // full paths of folders found or made
 };
 
 #endif

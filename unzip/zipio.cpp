@@ -1,8 +1,8 @@
 #include "unzip/zipio.h"
 
-#include <zlib.h>
-
 #include <cstring>
+
+#include "unzip/zipcrc.h"
 
 ZIPINPUT::ZIPINPUT(ZIPREADER& reader, unsigned char* buffer) : Reader(reader), Buffer(buffer) {}
 
@@ -125,7 +125,7 @@ bool ZIPOUTPUT::Commit(unsigned n) {
 
 void ZIPOUTPUT::Flush() {
   if (Pos > Flushed) {
-    CrcValue = crc32(CrcValue, Window + Flushed, Pos - Flushed);
+    CrcValue = ZipCrc32(CrcValue, Window + Flushed, Pos - Flushed);
     if (Writer && !WriteFailed && !Writer->Write(Window + Flushed, Pos - Flushed))
       WriteFailed = true;
   }

@@ -192,6 +192,20 @@ TEST(Unzipper, ArchiveRewrittenBetweenExtractionsIsReadAnew) {
   }
 }
 
+// Folders found by one ExtractFile call are not looked up again by the next; one removed in
+// between is made again.
+TEST(Unzipper, FolderRemovedBetweenExtractionsIsMadeAgain) {
+  std::string root = Scratch("removed");
+  std::string folder = root + "\\dest";
+  UNZIPPER zip(Fixture("names.zip").c_str(), "<NULL>", "<NULL>");
+  ASSERT_EQ(zip.ExtractFile("sub1/sub2/deep.txt", folder.c_str()), 1);
+  for (const char* removed : {"\\dest\\sub1\\sub2", "\\dest"}) {
+    fs::remove_all(root + removed);
+    EXPECT_EQ(zip.ExtractFile("sub1/sub2/deep.txt", folder.c_str()), 1) << removed;
+    EXPECT_EQ(ReadAll(folder + "\\sub1\\sub2\\deep.txt"), "deep") << removed;
+  }
+}
+
 // Texts 2992 and 2993 come from the English library while alive.
 class ENGLISH {
 public:

@@ -2,12 +2,16 @@
 // (allocation failures, corrupted archives).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <map>
 #include <random>
 #include <string>
 
+#include <zlib.h>
+
+#include "unzip/zipcrc.h"
 #include "unzip/zipextract.h"
 #include "unzip/zipmapname.h"
 #include "unzip/zippattern.h"
@@ -69,6 +73,24 @@ TEST(ZipMapName, ShortComponentsFollowTheEightThreeRules) {
     ZipShortComponent(c.component, out);
     EXPECT_STREQ(out, c.shortForm) << c.component;
   }
+}
+
+// Every length around the folding steps (16 and 64 bytes), any alignment, any start value
+// and a checksum taken in pieces must agree with zlib.
+TEST(ZipCrc, AgreesWithZlib) {
+  std::mt19937 random(1951);
+  std::string data(70000, '\0');
+  for (char& c : data) c = static_cast<char>(random());
+  const unsigned char* bytes = reinterpret_cast<const unsigned char*>(data.data());
+  for (size_t n = 0; n <= 300; n++) {
+    size_t offset = random() % 16;
+    uint32_t start = n % 2 ? static_cast<uint32_t>(random()) : 0;
+    EXPECT_EQ(ZipCrc32(start, bytes + offset, n), crc32(start, bytes + offset, static_cast<uInt>(n))) << n;
+  }
+  uint32_t pieces = 0;
+  for (size_t at = 0, step = 1; at < data.size(); at += step, step = step * 3 % 40000 + 1)
+    pieces = ZipCrc32(pieces, bytes + at, std::min(step, data.size() - at));
+  EXPECT_EQ(pieces, crc32(0, bytes, static_cast<uInt>(data.size())));
 }
 
 // A host over memory: the archive is a byte string, output files land in a map, and the
