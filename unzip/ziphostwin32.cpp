@@ -37,9 +37,10 @@ struct READAHEAD {
 
 // Reads ahead in large pieces beneath the extractor's 2,048-byte blocks: under Wine every
 // ReadFile costs a round trip to the server, so one read per block would cost more than
-// the decompression itself. The archive's tail (end record and, for the setup's archives,
-// the whole central directory) is held apart from the member data, because every run
-// goes back and forth between the two.
+// the decompression itself; a piece of the member data holds several of the setup's
+// members, which one UNZIPPER extracts one after the other. The archive's tail (end record
+// and, for the setup's archives, the whole central directory) is held apart from the
+// member data, because every run goes back and forth between the two.
 class WIN32ZIPREADER : public ZIPREADER {
 public:
   // opened: what the handle said of the file right after it was opened.
@@ -87,7 +88,7 @@ public:
 
 private:
   static const long kTailSize = 64 * 1024;
-  static const long kWindowSize = 128 * 1024;
+  static const long kWindowSize = 1024 * 1024;
 
   long ReadDirect(int64_t offset, void* buffer, long n) {
     OVERLAPPED at;
