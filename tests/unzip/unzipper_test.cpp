@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <zlib.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -189,6 +190,21 @@ TEST(Unzipper, ArchiveRewrittenBetweenExtractionsIsReadAnew) {
     ASSERT_TRUE(SetLastWrite(archive, c.sameTime ? before.ftLastWriteTime : later));
     EXPECT_EQ(zip.ExtractFile("member.txt", (folder + "\\out").c_str()), 1) << c.replacement;
     EXPECT_EQ(ReadAll(target), c.replacement);
+  }
+}
+
+// The archive is read ahead in pieces of 1 MiB; a member across several pieces and into the
+// archive's tail comes out whole, twice in a row (the second time from a kept archive).
+TEST(Unzipper, MemberAcrossReadAheadPiecesComesOutWhole) {
+  std::string folder = Scratch("large");
+  std::string content(3 * 1024 * 1024 + 17, '\0');
+  std::mt19937 random(7);
+  for (char& c : content) c = static_cast<char>(random());
+  WriteAll(folder + "\\large.zip", StoredZip("large.bin", content));
+  UNZIPPER zip((folder + "\\large.zip").c_str(), "<NULL>", "<NULL>");
+  for (int round = 0; round < 2; round++) {
+    EXPECT_EQ(zip.ExtractFile("large.bin", (folder + "\\out").c_str()), 1) << round;
+    EXPECT_TRUE(ReadAll(folder + "\\out\\large.bin") == content) << round;
   }
 }
 
