@@ -165,6 +165,7 @@ int UNZIPPER::ExtractFile(const char* member, const char* folder) {
   // an archive on a dropped network drive): the run is repeated without it, so that the
   // result is the one a first run gives.
   if (rc != 0 && Host.Forget()) {
+    Logit("UNZIPPER::ExtractFile member=%s, rc=%d, repeated afresh\n", member, rc);
     if (Host.Kind(folder) == ZIPPATH_MISSING) MakeParents(folder);
     rc = Run(member, folder);
   }

@@ -4,7 +4,8 @@
 //
 // The table (gUnzipTable) and the extractor's settings are process-wide and unlocked: one
 // UNZIPPER and one extraction at a time. An object lives on its caller's stack and is never
-// copied.
+// copied. While it lives, its archive stays open: others may read and rewrite the file but
+// not delete or rename it.
 #ifndef ZOLAN_UNZIPPER_H
 #define ZOLAN_UNZIPPER_H
 
