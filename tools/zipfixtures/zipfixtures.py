@@ -99,7 +99,7 @@ def build(members, prefix=b"", between=b"", disk=(0, 0)):
 def methods():
     data = {
         "stored.txt": (text(1, 3000), 0, 0),
-        "stored-large.bin": (binary(15, 700000), 0, 0),  # more than the reader's read-ahead
+        "stored-large.bin": (binary(15, 700000), 0, 0),  # many input buffers and output windows
         "shrunk.txt": (varied(2, 90000), 1, 0),
         "shrunk-runs.bin": (b"a" * 5000 + binary(3, 300), 1, 0),
         "reduced1.txt": (text(4, 20000), 2, 0),
