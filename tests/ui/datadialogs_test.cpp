@@ -6,17 +6,15 @@
 
 #include <atomic>
 #include <functional>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "foundation/stringarray.h"
+#include "support/assertrecorder.h"
+#include "support/testfiles.h"
 #include "support/windriver.h"
 #include "uitest.h"
 #include "uitestsupport.h"
 
-namespace fs = std::filesystem;
 using windriver::AsyncWindowTask;
 using windriver::Query;
 
@@ -214,7 +212,7 @@ TEST_F(DataDialogs, HelpButtonNeverCallsAnItemAndDoesNotEndTheDialog) {
 }
 
 TEST_F(DataDialogs, AnItemOfAnotherKindOnAPushButtonIsAnAssertion) {
-  uitest::AssertRecorder asserts;
+  ASSERTRECORDER asserts;
   DATADIALOG dialog(IDD_UITEST_DATA, nullptr, nullptr);
   STRING value("x");
   dialog.AddItem(new ENTRYDATADIALOGITEM(IDC_DATA_OPEN, &value, 10));
@@ -347,13 +345,13 @@ TEST_F(DataDialogs, AnItemWithoutItsControlIsAnAssertionAndKeepsTheValue) {
   };
   for (const CASE& c : cases) {
     SCOPED_TRACE(c.assertion);
-    uitest::AssertRecorder asserts;
+    ASSERTRECORDER asserts;
     DATADIALOG dialog(IDD_UITEST_DATA, nullptr, nullptr);
     STRING value("1");
     dialog.AddItem(c.make(&value));
     dialog.DataToControls();
     EXPECT_EQ(asserts.Take(), c.assertion);
-    EXPECT_EQ(asserts.LastInfo(), "");
+    EXPECT_EQ(asserts.LastInfo(), "4711");  // the item's id
     dialog.ControlsToData();
     EXPECT_EQ(asserts.Take(), c.assertion);
     EXPECT_EQ(Text(value), "1");
@@ -361,7 +359,7 @@ TEST_F(DataDialogs, AnItemWithoutItsControlIsAnAssertionAndKeepsTheValue) {
 }
 
 TEST_F(DataDialogs, TheSixtyFifthItemOrRuleIsAnAssertionAndIsNotStored) {
-  uitest::AssertRecorder asserts;
+  ASSERTRECORDER asserts;
   DATADIALOG dialog(IDD_UITEST_DATA, nullptr, nullptr);
   STRING values[65];
   for (int i = 0; i < 64; i++)
@@ -447,11 +445,9 @@ TEST_F(Rules, HideModeAndContainersHideInsteadOfDisabling) {
 
 // Every condition on the control kinds it applies to.
 TEST_F(Rules, ConditionsByControlKind) {
-  fs::path folder = fs::current_path() / "rules";
-  fs::create_directories(folder);
-  std::ofstream((folder / "file.txt").string()) << "x";
-  std::string file = (folder / "file.txt").string(), dir = folder.string(),
-              missing = (folder / "missing").string();
+  SCRATCH folder("rules");
+  folder.File("file.txt");
+  std::string file = folder / "file.txt", dir = folder.Dir(), missing = folder / "missing";
   LISTBOX list(dialog.Hwnd(), IDC_RULES_LIST);
   LISTBOX combo(dialog.Hwnd(), IDC_RULES_COMBO);
   for (LISTBOX* l : {&list, &combo}) {
@@ -513,7 +509,7 @@ TEST_F(Rules, PushButtonsAndOtherClassesNeverHold) {
 }
 
 TEST_F(Rules, UnknownConditionsAndMissingControlsAreAssertions) {
-  uitest::AssertRecorder asserts;
+  ASSERTRECORDER asserts;
   dialog.AddDisableItem(IDC_RULES_APPLY, IDC_RULES_CHECK, 9, nullptr);
   Click(IDC_RULES_CHECK);
   EXPECT_EQ(asserts.Take(), "FALSE");
@@ -558,19 +554,15 @@ TEST_F(DataDialogs, BrowseFolderPutsTheChosenFolderIntoTheEdit) {
 }
 
 TEST_F(DataDialogs, OpenStartsTheValueInTheWorkingFolder) {
-  fs::path out = fs::current_path() / "pushopen.txt";
-  fs::remove(out);
-  SetEnvironmentVariableA("PROGRECORDER_OUT", out.string().c_str());
+  std::string out = CurrentFolder() + "\\pushopen.txt";
+  DeleteFileA(out.c_str());
+  SetEnvironmentVariableA("PROGRECORDER_OUT", out.c_str());
   STRING result = PushOpen(0, nullptr, STRING(ZOLAN_TOOLS_DIR "\\progrecorder.exe"));
   EXPECT_EQ(Text(result), ZOLAN_TOOLS_DIR "\\progrecorder.exe");
-  for (int i = 0; i < 200 && !fs::exists(out); i++) Sleep(50);
+  for (int i = 0; i < 200 && !PathExists(out); i++) Sleep(50);
   SetEnvironmentVariableA("PROGRECORDER_OUT", nullptr);
-  std::ifstream in(out.string());
-  std::stringstream all;
-  all << in.rdbuf();
-  char cwd[MAX_PATH];
-  GetCurrentDirectoryA(sizeof cwd, cwd);
-  EXPECT_NE(all.str().find(std::string("cwd=") + cwd), std::string::npos) << all.str();
+  std::string recorded = ReadFileBytes(out);
+  EXPECT_NE(recorded.find("cwd=" + CurrentFolder()), std::string::npos) << recorded;
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// Helpers of the ui suite: the suite's own resources as the language library, recorded
-// assertions, a dialog that records its commands, and pumping the thread's messages.
+// Helpers of the ui suite: the suite's own resources as the language library, a dialog that
+// records its commands, and pumping the thread's messages.
 #ifndef ZOLAN_TESTS_UITESTSUPPORT_H
 #define ZOLAN_TESTS_UITESTSUPPORT_H
 
@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "foundation/approot.h"
-#include "foundation/zolan.h"
 #include "ui/windows.h"
 
 namespace uitest {
@@ -35,41 +34,6 @@ public:
 private:
   HINSTANCE savedApp;
   HINSTANCE savedResource;
-};
-
-// While alive, failed assertions are recorded instead of asked about.
-class AssertRecorder {
-public:
-  AssertRecorder() {
-    Conditions().clear();
-    LogitOption("/NOASSERT");
-    AssertSetObserver(Record);
-  }
-  ~AssertRecorder() {
-    AssertSetObserver(nullptr);
-    LogitOption("/NOASSERT");  // the option toggles
-  }
-  AssertRecorder(const AssertRecorder&) = delete;
-  AssertRecorder& operator=(const AssertRecorder&) = delete;
-
-  // The condition texts raised since the last call, joined with "|".
-  std::string Take() {
-    std::string joined;
-    for (const std::pair<std::string, std::string>& c : Conditions())
-      joined += (joined.empty() ? "" : "|") + c.first;
-    Conditions().clear();
-    return joined;
-  }
-  std::string LastInfo() const { return Conditions().empty() ? "" : Conditions().back().second; }
-
-private:
-  static std::vector<std::pair<std::string, std::string>>& Conditions() {
-    static std::vector<std::pair<std::string, std::string>> conditions;
-    return conditions;
-  }
-  static void Record(const char* condition, const char* info) {
-    Conditions().push_back({condition ? condition : "", info ? info : ""});
-  }
 };
 
 // A dialog that records the WM_COMMANDs (id, notification) and keys it receives.

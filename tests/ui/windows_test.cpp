@@ -9,6 +9,7 @@
 #include <string>
 #include <thread>
 
+#include "support/assertrecorder.h"
 #include "support/windriver.h"
 #include "ui/wincontrols.h"
 #include "uitest.h"
@@ -152,7 +153,7 @@ TEST_F(Windows, RectanglesOfChildrenAreInTheParentsClientCoordinates) {
 }
 
 TEST_F(Windows, ClientRectOfTheDesktopWrapperIsAnAssertion) {
-  uitest::AssertRecorder asserts;
+  ASSERTRECORDER asserts;
   WINDOW(nullptr).GetClientRect();
   EXPECT_EQ(asserts.Take(), "this->hWnd!=HWND_DESKTOP");
 }
@@ -277,11 +278,11 @@ TEST_F(Windows, TheDeferredCreationCallReachesTheDerivedClass) {
 }
 
 TEST_F(Windows, AMissingTemplateIsAnAssertionAndLeavesNoWindow) {
-  uitest::AssertRecorder asserts;
+  ASSERTRECORDER asserts;
   DIALOG missing(4711, nullptr, nullptr);
   EXPECT_EQ(missing.Hwnd(), nullptr);
   EXPECT_EQ(asserts.Take(), "this->hWnd");
-  EXPECT_EQ(asserts.LastInfo(), "");
+  EXPECT_EQ(asserts.LastInfo(), "4711");  // the template id
   DIALOG none(0, nullptr, nullptr);
   EXPECT_EQ(none.Hwnd(), nullptr);
   EXPECT_EQ(asserts.Take(), "");
@@ -289,7 +290,7 @@ TEST_F(Windows, AMissingTemplateIsAnAssertionAndLeavesNoWindow) {
 
 // The class icon: the window's own icon, else the program's, else the library's icon 1.
 TEST_F(Windows, ClassIconFallsBackInOrder) {
-  uitest::AssertRecorder asserts;
+  ASSERTRECORDER asserts;
   HMODULE self = GetModuleHandleA(nullptr);
   HMODULE noIcons = LoadLibraryA(ZOLAN_DIST_DIR "\\setupenglish.dll");
   ASSERT_TRUE(noIcons);

@@ -7,12 +7,13 @@
 #include <winioctl.h>
 
 #include <filesystem>
-#include <iterator>
 #include <fstream>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "support/assertrecorder.h"
+#include "support/testfiles.h"
 #include "ui/windows.h"
 #include "ui/wincontrols.h"
 #include "uitest.h"
@@ -72,9 +73,7 @@ bool DefineNetworkDrive(char letter, const std::string& windowsFolder) {
 class Help : public ::testing::Test {
 protected:
   void SetUp() override {
-    folder = fs::current_path() / "help";
-    fs::remove_all(folder);
-    fs::create_directories(folder);
+    folder = EmptyFolder(CurrentFolder() + "\\help");
     log = folder / "hhcalls.txt";
     SetEnvironmentVariableA("HHRECORDER_LOG", log.string().c_str());
     HKEY key;
@@ -100,7 +99,7 @@ protected:
   }
   // Writes a file below the test folder; returns its full name.
   std::string Write(const char* name, const std::string& content) {
-    std::ofstream((folder / name).string(), std::ios::binary) << content;
+    WriteFileBytes((folder / name).string(), content);
     return (folder / name).string();
   }
   std::vector<std::string> Calls() {
@@ -162,18 +161,19 @@ TEST_F(Help, TheContentsFileServesWhenThereIsNoIdFile) {
 }
 
 TEST_F(Help, AMissingIdFileIsAnAssertionAndShowsNothing) {
-  uitest::AssertRecorder asserts;
+  ASSERTRECORDER asserts;
   std::string chm = Write("lonely.chm", "chm");
   HELPFILE help;
   help.SetFilename(chm.c_str(), 1);
   EXPECT_EQ(asserts.Take(), "fhelpcnt!=NULL");
-  EXPECT_EQ(asserts.LastInfo(), "");
+  // Named after the last id file looked for: ".ids", then ".cnt".
+  EXPECT_EQ(asserts.LastInfo(), (folder / "lonely.cnt").string());
   EXPECT_EQ(help.ShowTopic(0), 0);
   EXPECT_EQ(help.ShowTopic(-1), 0);
 }
 
 TEST_F(Help, TheIdTableStopsAtTwoHundredFiftySixIds) {
-  uitest::AssertRecorder asserts;
+  ASSERTRECORDER asserts;
   std::string ids;
   for (int i = 1; i <= 300; i++) ids += "ID" + std::to_string(i) + "=" + std::to_string(i) + "\n";
   std::string chm = Write("many.chm", "chm");
@@ -236,8 +236,8 @@ TEST_F(Help, TheHelpButtonShowsTheMostSpecificTopic) {
 TEST_F(Help, AFileOnANetworkDriveIsShownFromACopyInTemp) {
   fs::path share = folder / "share";
   fs::create_directories(share);
-  std::ofstream((share / "net.chm").string(), std::ios::binary) << "first";
-  std::ofstream((share / "net.ids").string(), std::ios::binary) << "100\n";
+  WriteFileBytes((share / "net.chm").string(), "first");
+  WriteFileBytes((share / "net.ids").string(), "100\n");
   ASSERT_TRUE(DefineNetworkDrive('n', share.string()));
   ASSERT_EQ(GetDriveTypeA("N:\\"), (UINT)DRIVE_REMOTE);
   char temp[MAX_PATH];
@@ -250,11 +250,9 @@ TEST_F(Help, AFileOnANetworkDriveIsShownFromACopyInTemp) {
   EXPECT_STRCASEEQ(help.GetFilename().c_str(), copy.c_str());
   EXPECT_EQ(help.ShowTopic(100), 1);
   EXPECT_EQ(LastCall(), Shown(copy, 100));
-  std::ofstream((share / "net.chm").string(), std::ios::binary) << "second";
+  WriteFileBytes((share / "net.chm").string(), "second");
   help.SetFilename("N:\\net.chm", 1);
-  std::ifstream in(copy, std::ios::binary);
-  std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  EXPECT_EQ(content, "second");
+  EXPECT_EQ(ReadFileBytes(copy), "second");
   DefineNetworkDrive('n', "");
 
   // A file on a local drive is used where it is.

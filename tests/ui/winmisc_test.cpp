@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
@@ -14,6 +13,8 @@
 #include "foundation/approot.h"
 #include "foundation/zolan.h"
 #include "ids/winmisc.h"
+#include "support/assertrecorder.h"
+#include "support/testfiles.h"
 #include "support/windriver.h"
 #include "ui/winmisc.h"
 
@@ -28,21 +29,6 @@ constexpr int kSaveNameId = 0x47c;
 constexpr int kSaveTypesId = 0x470;
 
 const char* const kRecorder = ZOLAN_TOOLS_DIR "\\progrecorder.exe";
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream all;
-  all << in.rdbuf();
-  return all.str();
-}
-
-// An empty scratch folder below the working folder, made anew for each test.
-fs::path FreshFolder(const char* name) {
-  fs::path folder = fs::current_path() / "winmisc" / name;
-  fs::remove_all(folder);
-  fs::create_directories(folder);
-  return folder;
-}
 
 // Swaps in a language library for texts by id and the language id, and back again.
 class LanguageLibrary {
@@ -131,12 +117,12 @@ TEST(MsgBoxNullTitle, ShowsTheLibraryCaptionAndLogsTheNullTitle) {
     {"setupenglish.dll", 9, "Zolan Setup", false, "WINZOLAN::InfoMsgBox title=(null) text=Proceed?\r\n"},
     {"setupgerman.dll", 7, "Zolan Installation", true, "WINZOLAN::YesNoMsgBox title=(null) text=Proceed?\r\n"},
   };
-  fs::path folder = FreshFolder("nulltitle");
+  fs::path folder = SCRATCH("winmisc\\nulltitle").Dir();
   std::string logFile = (folder / "log.txt").string();
   for (const auto& c : cases) {
     LanguageLibrary library(c.library, c.languageId);
     ASSERT_TRUE(library.Loaded()) << c.library;
-    LogitOption(("/LOGIT:" + logFile).c_str());
+    LOGCAPTURE log(logFile);
     AsyncWindowTask box(OwnDialog(), windriver::PressButton(c.question ? IDYES : IDOK));
     if (c.question) {
       EXPECT_EQ(WINZOLAN::YesNoMsgBox(nullptr, nullptr, "Proceed?"), 1);
@@ -144,9 +130,8 @@ TEST(MsgBoxNullTitle, ShowsTheLibraryCaptionAndLogsTheNullTitle) {
       WINZOLAN::InfoMsgBox(nullptr, nullptr, "Proceed?");
     }
     box.Join();
-    LogitOption("/LOGITCLOSE");
     EXPECT_EQ(box.Caption(), c.caption);
-    EXPECT_NE(ReadFile(logFile).find(c.logged), std::string::npos) << c.logged;
+    EXPECT_NE(log.Text().find(c.logged), std::string::npos) << c.logged;
   }
 }
 
@@ -235,25 +220,20 @@ TEST(SaveFileTypes, BuildsFiltersAndDefaultExtension) {
   }
 }
 
-std::vector<std::string>& RaisedAssertions() {
-  static std::vector<std::string> raised;
-  return raised;
-}
-
 TEST(SaveFileTypes, LongTextsStayInsideTheBuffers) {
   std::string ext(300, 'e');
   std::string filter = "." + ext;
   for (int i = 0; i < 100; ++i) filter += "\nType number " + std::to_string(i) + "|*.t" + std::to_string(i);
-  RaisedAssertions().clear();
-  LogitOption("/NOASSERT");
-  AssertSetObserver([](const char* condition, const char*) { RaisedAssertions().push_back(condition); });
+  std::vector<std::string> raised;
   WINZOLAN::SAVEFILETYPES types;
-  WINZOLAN::BuildSaveFileTypes(filter.c_str(), 9, &types);
-  AssertSetObserver(nullptr);
-  LogitOption("/NOASSERT");
+  {
+    ASSERTRECORDER asserts;
+    WINZOLAN::BuildSaveFileTypes(filter.c_str(), 9, &types);
+    for (const ASSERTRECORDER::ENTRY& e : asserts.All()) raised.push_back(e.condition);
+  }
 
   EXPECT_EQ(std::string(types.DefExt), ext.substr(0, 127));
-  EXPECT_EQ(RaisedAssertions(), std::vector<std::string>{"_tcslen(filetypes)<2048"});
+  EXPECT_EQ(raised, std::vector<std::string>{"_tcslen(filetypes)<2048"});
   std::vector<std::string> list = TypeList(types);
   ASSERT_GE(list.size(), 2u);
   EXPECT_EQ(list[0], "Type number 0 (*.t0)");
@@ -264,7 +244,7 @@ TEST(SaveFileTypes, LongTextsStayInsideTheBuffers) {
 }
 
 TEST(SaveFileDialog, SplitsTheProposedPath) {
-  fs::path folder = FreshFolder("split");
+  fs::path folder = SCRATCH("winmisc\\split").Dir();
   std::string existing = folder.string();
   struct { const char* proposed; std::string folder; const char* name; } cases[] = {
     {".\\order.txt", ".", "order.txt"},
@@ -306,7 +286,7 @@ const char* RunSaveDialog(const char* proposed, const char* filter, const char* 
 }
 
 TEST(SaveFileDialog, OffersTheFiltersAndReturnsTheChosenPath) {
-  fs::path folder = FreshFolder("save");
+  fs::path folder = SCRATCH("winmisc\\save").Dir();
   std::string cwd = fs::current_path().string();
   std::string target = folder.string();
   struct {
@@ -347,7 +327,7 @@ TEST(SaveFileDialog, CancelGivesNull) {
 class StartProgram : public ::testing::Test {
 protected:
   void SetUp() override {
-    folder = FreshFolder("start");
+    folder = SCRATCH("winmisc\\start").Dir();
     record = folder / "record.txt";
     SetEnvironmentVariableA("PROGRECORDER_OUT", record.string().c_str());
   }
@@ -356,7 +336,7 @@ protected:
   // What the recorder wrote (key -> value); empty when it did not run.
   std::map<std::string, std::string> Recorded() {
     std::map<std::string, std::string> values;
-    std::istringstream lines(ReadFile(record));
+    std::istringstream lines(ReadFileBytes(record.string()));
     for (std::string line; std::getline(lines, line);) {
       size_t eq = line.find('=');
       if (eq != std::string::npos) values[line.substr(0, eq)] = line.substr(eq + 1);

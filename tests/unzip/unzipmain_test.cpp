@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 namespace {
 
 using namespace unziptest;
+namespace fs = std::filesystem;
 
 TEST(UnzipMain, ResultCodesOfBothVectors) {
   struct CASE {
@@ -42,7 +44,7 @@ TEST(UnzipMain, ResultCodesOfBothVectors) {
       {"multidisk.zip", nullptr, 11},
       {"shortdata.zip", "short.txt", 51},
   };
-  std::string folder = Scratch("codes");
+  std::string folder = SCRATCH("scratch\\codes").Dir();
   for (const CASE& c : cases) {
     std::string archive = Fixture(c.archive);
     EXPECT_EQ(c.member ? Extract(archive, c.member, folder) : List(archive), c.code)
@@ -67,7 +69,7 @@ TEST(UnzipMain, RejectsVectorsItDoesNotServe) {
 }
 
 TEST(UnzipMain, ArchiveLookup) {
-  std::string folder = Scratch("lookup");
+  std::string folder = SCRATCH("scratch\\lookup").Dir();
   EXPECT_EQ(List(folder), 76);
   // The name is tried once more with ".zip" behind it, and the last component is a pattern.
   std::string base = Fixture("methods.zip");
@@ -77,22 +79,22 @@ TEST(UnzipMain, ArchiveLookup) {
 }
 
 TEST(UnzipMain, EveryMethodRestoresTheOriginalBytes) {
-  std::string folder = Scratch("methods");
+  std::string folder = SCRATCH("scratch\\methods").Dir();
   ASSERT_EQ(Extract(Fixture("methods.zip"), "*", folder), 0);
   for (const char* member : {"stored.txt", "stored-large.bin", "shrunk.txt", "shrunk-runs.bin", "reduced1.txt", "reduced2.txt",
                              "reduced3.txt", "reduced4.txt", "imploded4k2.txt", "imploded4k3.txt",
                              "imploded8k2.txt", "imploded8k3.bin", "deflated.txt", "empty.txt"}) {
     std::string expected = Expected(member);
     EXPECT_TRUE(member == std::string("empty.txt") || !expected.empty()) << member;
-    EXPECT_TRUE(ReadAll(folder + "\\" + member) == expected) << member;
+    EXPECT_TRUE(ReadFileBytes(folder + "\\" + member) == expected) << member;
   }
 }
 
 TEST(UnzipMain, ZipfileArchiveWithDataDescriptorsAndFolders) {
-  std::string folder = Scratch("pyzip");
+  std::string folder = SCRATCH("scratch\\pyzip").Dir();
   ASSERT_EQ(Extract(Fixture("pyzip.zip"), "*", folder), 0);
-  EXPECT_EQ(ReadAll(folder + "\\docs\\readme.txt").size(), 5000u);
-  EXPECT_EQ(ReadAll(folder + "\\bin\\tool.dat").size(), 4000u);
+  EXPECT_EQ(ReadFileBytes(folder + "\\docs\\readme.txt").size(), 5000u);
+  EXPECT_EQ(ReadFileBytes(folder + "\\bin\\tool.dat").size(), 4000u);
   EXPECT_TRUE(GetFileAttributesA((folder + "\\docs\\empty").c_str()) & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -103,15 +105,15 @@ FILETIME LastWrite(const std::string& path) {
 }
 
 TEST(UnzipMain, TimesAndAttributesReadBackFromDisk) {
-  std::string folder = Scratch("attributes");
+  std::string folder = SCRATCH("scratch\\attributes").Dir();
   // Existing read-only and hidden files are replaced; the read-only one ends up writable.
-  WriteAll(folder + "\\readonly.txt", "old content");
+  WriteFileBytes(folder + "\\readonly.txt", "old content");
   SetFileAttributesA((folder + "\\readonly.txt").c_str(), FILE_ATTRIBUTE_READONLY);
-  WriteAll(folder + "\\hidden.txt", "old hidden content");
+  WriteFileBytes(folder + "\\hidden.txt", "old hidden content");
   SetFileAttributesA((folder + "\\hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
   ASSERT_EQ(Extract(Fixture("names.zip"), "*", folder), 0);
-  EXPECT_EQ(ReadAll(folder + "\\readonly.txt"), "read-only");
-  EXPECT_EQ(ReadAll(folder + "\\hidden.txt"), "hidden");
+  EXPECT_EQ(ReadFileBytes(folder + "\\readonly.txt"), "read-only");
+  EXPECT_EQ(ReadFileBytes(folder + "\\hidden.txt"), "hidden");
   struct CASE {
     const char* file;
     DWORD attributes;
@@ -132,11 +134,11 @@ TEST(UnzipMain, TimesAndAttributesReadBackFromDisk) {
     EXPECT_EQ(t.wYear * 10000 + t.wMonth * 100 + t.wDay, 20210615) << c.file;
     EXPECT_EQ(t.wHour * 10000 + t.wMinute * 100 + t.wSecond, 134530) << c.file;
   }
-  EXPECT_EQ(ReadAll(folder + "\\plain.txt"), Expected("plain.txt"));
+  EXPECT_EQ(ReadFileBytes(folder + "\\plain.txt"), Expected("plain.txt"));
 }
 
 TEST(UnzipMain, NamesOnDisk) {
-  std::string folder = Scratch("names");
+  std::string folder = SCRATCH("scratch\\names").Dir();
   ASSERT_EQ(Extract(Fixture("names.zip"), "*", folder), 0);
   struct CASE {
     const char* path;  // relative to the folder, as found on disk
@@ -153,7 +155,7 @@ TEST(UnzipMain, NamesOnDisk) {
   };
   for (const CASE& c : cases) {
     std::string path = folder + "\\" + c.path;
-    EXPECT_EQ(ReadAll(path), c.content) << c.path;
+    EXPECT_EQ(ReadFileBytes(path), c.content) << c.path;
     // The case on disk, as the folder listing shows it.
     WIN32_FIND_DATAA found;
     HANDLE h = FindFirstFileA(path.c_str(), &found);
@@ -163,50 +165,50 @@ TEST(UnzipMain, NamesOnDisk) {
     EXPECT_EQ(found.cFileName, name.substr(name.rfind('\\') + 1)) << c.path;
   }
   EXPECT_TRUE(GetFileAttributesA((folder + "\\emptydir").c_str()) & FILE_ATTRIBUTE_DIRECTORY);
-  EXPECT_FALSE(Exists(folder + "\\MYLABEL"));  // a volume label is passed over
-  EXPECT_FALSE(Exists(folder + "\\mylabel"));
+  EXPECT_FALSE(PathExists(folder + "\\MYLABEL"));  // a volume label is passed over
+  EXPECT_FALSE(PathExists(folder + "\\mylabel"));
 }
 
 TEST(UnzipMain, NamesLeavingTheDestinationAreRefused) {
-  std::string parent = Scratch("hostile");
+  std::string parent = SCRATCH("scratch\\hostile").Dir();
   std::string folder = parent + "\\inner";
   EXPECT_EQ(Extract(Fixture("hostile.zip"), "*", folder), 2);
-  EXPECT_EQ(ReadAll(folder + "\\safe.txt"), "safe");
+  EXPECT_EQ(ReadFileBytes(folder + "\\safe.txt"), "safe");
   int files = 0;
   for (const auto& e : fs::recursive_directory_iterator(parent)) files += e.is_regular_file();
   EXPECT_EQ(files, 1);  // safe.txt alone: nothing above the folder, nothing below it
-  EXPECT_FALSE(Exists("C:\\drive.txt"));
-  EXPECT_FALSE(Exists("C:\\root.txt"));
+  EXPECT_FALSE(PathExists("C:\\drive.txt"));
+  EXPECT_FALSE(PathExists("C:\\root.txt"));
 }
 
 TEST(UnzipMain, DestinationFolder) {
-  std::string folder = Scratch("destination");
+  std::string folder = SCRATCH("scratch\\destination").Dir();
   // Created when missing (one level), with or without a trailing separator.
   EXPECT_EQ(Extract(Fixture("names.zip"), "plain.txt", folder + "\\new\\"), 0);
-  EXPECT_EQ(ReadAll(folder + "\\new\\plain.txt"), Expected("plain.txt"));
+  EXPECT_EQ(ReadFileBytes(folder + "\\new\\plain.txt"), Expected("plain.txt"));
   // A file where the folder should be cannot become one.
-  WriteAll(folder + "\\file", "x");
+  WriteFileBytes(folder + "\\file", "x");
   EXPECT_EQ(Extract(Fixture("names.zip"), "plain.txt", folder + "\\file"), 3);
   // A member folder that exists as a file fails the member.
-  WriteAll(folder + "\\sub1", "x");
+  WriteFileBytes(folder + "\\sub1", "x");
   EXPECT_EQ(Extract(Fixture("names.zip"), "sub1/sub2/deep.txt", folder), 2);
 }
 
 TEST(UnzipMain, OutputInUseFailsWithFifty) {
-  std::string folder = Scratch("inuse");
+  std::string folder = SCRATCH("scratch\\inuse").Dir();
   std::string target = folder + "\\plain.txt";
-  WriteAll(target, "kept");
+  WriteFileBytes(target, "kept");
   HANDLE held = CreateFileA(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   EXPECT_EQ(Extract(Fixture("names.zip"), "plain.txt", folder), 50);
   CloseHandle(held);
-  EXPECT_EQ(ReadAll(target), "kept");
+  EXPECT_EQ(ReadFileBytes(target), "kept");
 }
 
 TEST(UnzipMain, BadCrcLeavesTheFile) {
-  std::string folder = Scratch("badcrc");
+  std::string folder = SCRATCH("scratch\\badcrc").Dir();
   EXPECT_EQ(Extract(Fixture("badcrc.zip"), "crc.txt", folder), 2);
-  EXPECT_EQ(ReadAll(folder + "\\crc.txt"), "checked bytes");
+  EXPECT_EQ(ReadFileBytes(folder + "\\crc.txt"), "checked bytes");
 }
 
 TEST(UnzipMain, ListingFillsTheTable) {

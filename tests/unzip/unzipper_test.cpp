@@ -5,6 +5,7 @@
 #include <zlib.h>
 
 #include <random>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@
 namespace {
 
 using namespace unziptest;
+namespace fs = std::filesystem;
 
 // While alive, failed assertions are recorded instead of asked about ("/NOASSERT" toggles).
 class ASSERTIONS {
@@ -66,7 +68,7 @@ TEST(Unzipper, IrregularArchiveTripsTheListingAssertion) {
 
 TEST(Unzipper, ExtractFileResults) {
   ASSERTIONS assertions;
-  std::string folder = Scratch("extractfile");
+  std::string folder = SCRATCH("scratch\\extractfile").Dir();
   struct CASE {
     const char* archive;
     const char* member;
@@ -87,22 +89,22 @@ TEST(Unzipper, ExtractFileResults) {
     UNZIPPER zip(Fixture(c.archive).c_str(), "<NULL>", "<NULL>");
     EXPECT_EQ(zip.ExtractFile(c.member, folder.c_str()), c.result) << c.member;
     if (c.written) {
-      EXPECT_TRUE(Exists(folder + "\\" + c.written)) << c.member;
+      EXPECT_TRUE(PathExists(folder + "\\" + c.written)) << c.member;
     }
   }
-  EXPECT_EQ(ReadAll(folder + "\\back\\slash\\member.txt"), "backslash");
-  EXPECT_EQ(ReadAll(folder + "\\file[1].txt"), "bracket");
-  EXPECT_FALSE(Exists(folder + "\\nothere.txt"));
-  EXPECT_FALSE(Exists(folder + "\\encrypted.txt"));
+  EXPECT_EQ(ReadFileBytes(folder + "\\back\\slash\\member.txt"), "backslash");
+  EXPECT_EQ(ReadFileBytes(folder + "\\file[1].txt"), "bracket");
+  EXPECT_FALSE(PathExists(folder + "\\nothere.txt"));
+  EXPECT_FALSE(PathExists(folder + "\\encrypted.txt"));
   EXPECT_TRUE(ASSERTIONS::Raised().empty());
 }
 
 TEST(Unzipper, CreatesTheDestinationChain) {
-  std::string root = Scratch("chain");
+  std::string root = SCRATCH("scratch\\chain").Dir();
   std::string folder = root + "\\a\\b\\c";
   UNZIPPER zip(Fixture("names.zip").c_str(), "<NULL>", "<NULL>");
   EXPECT_EQ(zip.ExtractFile("sub1/sub2/deep.txt", folder.c_str()), 1);
-  EXPECT_EQ(ReadAll(folder + "\\sub1\\sub2\\deep.txt"), "deep");
+  EXPECT_EQ(ReadFileBytes(folder + "\\sub1\\sub2\\deep.txt"), "deep");
 }
 
 TEST(Unzipper, ProtectedFilesAreKeptOnlyWhenTheyExist) {
@@ -122,16 +124,16 @@ TEST(Unzipper, ProtectedFilesAreKeptOnlyWhenTheyExist) {
       {"<NULL>", "plain.txt", true, true},
   };
   for (const CASE& c : cases) {
-    std::string folder = Scratch("protected");
+    std::string folder = SCRATCH("scratch\\protected").Dir();
     std::string target = folder + "\\" + c.member;
     if (c.exists) {
       CreateDirectoryA((folder + "\\sub1").c_str(), nullptr);
       CreateDirectoryA((folder + "\\sub1\\sub2").c_str(), nullptr);
-      WriteAll(target, "existing");
+      WriteFileBytes(target, "existing");
     }
     UNZIPPER zip(Fixture("names.zip").c_str(), "<NULL>", c.list);
     EXPECT_EQ(zip.ExtractFile(c.member, folder.c_str()), 1) << c.list;
-    EXPECT_EQ(ReadAll(target) != "existing", c.replaced) << c.list << " exists=" << c.exists;
+    EXPECT_EQ(ReadFileBytes(target) != "existing", c.replaced) << c.list << " exists=" << c.exists;
   }
 }
 
@@ -176,49 +178,49 @@ TEST(Unzipper, ArchiveRewrittenBetweenExtractionsIsReadAnew) {
       {"FIRST", false},  // same size
   };
   for (const CASE& c : cases) {
-    std::string folder = Scratch("changed");
+    std::string folder = SCRATCH("scratch\\changed").Dir();
     std::string archive = folder + "\\swap.zip", target = folder + "\\out\\member.txt";
-    WriteAll(archive, StoredZip("member.txt", "first"));
+    WriteFileBytes(archive, StoredZip("member.txt", "first"));
     WIN32_FILE_ATTRIBUTE_DATA before;
     ASSERT_TRUE(GetFileAttributesExA(archive.c_str(), GetFileExInfoStandard, &before));
     UNZIPPER zip(archive.c_str(), "<NULL>", "<NULL>");
     ASSERT_EQ(zip.ExtractFile("member.txt", (folder + "\\out").c_str()), 1);
-    ASSERT_EQ(ReadAll(target), "first");
-    WriteAll(archive, StoredZip("member.txt", c.replacement));
+    ASSERT_EQ(ReadFileBytes(target), "first");
+    WriteFileBytes(archive, StoredZip("member.txt", c.replacement));
     FILETIME later = before.ftLastWriteTime;
     later.dwHighDateTime++;
     ASSERT_TRUE(SetLastWrite(archive, c.sameTime ? before.ftLastWriteTime : later));
     EXPECT_EQ(zip.ExtractFile("member.txt", (folder + "\\out").c_str()), 1) << c.replacement;
-    EXPECT_EQ(ReadAll(target), c.replacement);
+    EXPECT_EQ(ReadFileBytes(target), c.replacement);
   }
 }
 
 // The archive is read ahead in pieces of 1 MiB; a member across several pieces and into the
 // archive's tail comes out whole, twice in a row (the second time from a kept archive).
 TEST(Unzipper, MemberAcrossReadAheadPiecesComesOutWhole) {
-  std::string folder = Scratch("large");
+  std::string folder = SCRATCH("scratch\\large").Dir();
   std::string content(3 * 1024 * 1024 + 17, '\0');
   std::mt19937 random(7);
   for (char& c : content) c = static_cast<char>(random());
-  WriteAll(folder + "\\large.zip", StoredZip("large.bin", content));
+  WriteFileBytes(folder + "\\large.zip", StoredZip("large.bin", content));
   UNZIPPER zip((folder + "\\large.zip").c_str(), "<NULL>", "<NULL>");
   for (int round = 0; round < 2; round++) {
     EXPECT_EQ(zip.ExtractFile("large.bin", (folder + "\\out").c_str()), 1) << round;
-    EXPECT_TRUE(ReadAll(folder + "\\out\\large.bin") == content) << round;
+    EXPECT_TRUE(ReadFileBytes(folder + "\\out\\large.bin") == content) << round;
   }
 }
 
 // Folders found by one ExtractFile call are not looked up again by the next; one removed in
 // between is made again.
 TEST(Unzipper, FolderRemovedBetweenExtractionsIsMadeAgain) {
-  std::string root = Scratch("removed");
+  std::string root = SCRATCH("scratch\\removed").Dir();
   std::string folder = root + "\\dest";
   UNZIPPER zip(Fixture("names.zip").c_str(), "<NULL>", "<NULL>");
   ASSERT_EQ(zip.ExtractFile("sub1/sub2/deep.txt", folder.c_str()), 1);
   for (const char* removed : {"\\dest\\sub1\\sub2", "\\dest"}) {
     fs::remove_all(root + removed);
     EXPECT_EQ(zip.ExtractFile("sub1/sub2/deep.txt", folder.c_str()), 1) << removed;
-    EXPECT_EQ(ReadAll(folder + "\\sub1\\sub2\\deep.txt"), "deep") << removed;
+    EXPECT_EQ(ReadFileBytes(folder + "\\sub1\\sub2\\deep.txt"), "deep") << removed;
   }
 }
 
@@ -258,9 +260,9 @@ TEST(Unzipper, AskOverwriteQuestion) {
       {"plain.tx*", 0, true, nullptr, true},  // never a pattern
   };
   for (const CASE& c : cases) {
-    std::string folder = Scratch("ask");
+    std::string folder = SCRATCH("scratch\\ask").Dir();
     std::string target = folder + "\\plain.txt";
-    if (c.exists) WriteAll(target, "existing");
+    if (c.exists) WriteFileBytes(target, "existing");
     UNZIPPER zip(Fixture("names.zip").c_str(), c.list, "<NULL>");
     windriver::AsyncWindowTask box(windriver::Query::Dialog().Thread(GetCurrentThreadId()),
                                    windriver::PressButton(c.answer ? c.answer : IDNO), c.answer ? 10000 : 300);
@@ -272,7 +274,7 @@ TEST(Unzipper, AskOverwriteQuestion) {
       EXPECT_EQ(box.Text(), std::string("The file ") + c.shown + " already exists.\n\nDo you want to replace it?")
           << c.list;
     }
-    EXPECT_EQ(ReadAll(target) == Expected("plain.txt"), c.replaced) << c.list;
+    EXPECT_EQ(ReadFileBytes(target) == Expected("plain.txt"), c.replaced) << c.list;
   }
 }
 

@@ -170,7 +170,7 @@ int RunExtract(MEMZIPHOST& host, const char* member) {
 }
 
 TEST(ZipCore, MemoryShortageGivesItsOwnCodes) {
-  std::string archive = unziptest::ReadAll(unziptest::Fixture("methods.zip"));
+  std::string archive = ReadFileBytes(unziptest::Fixture("methods.zip"));
   // The run's three buffers come first; any later allocation belongs to a decompressor.
   struct CASE {
     const char* member;
@@ -191,7 +191,7 @@ TEST(ZipCore, MemoryShortageGivesItsOwnCodes) {
 TEST(ZipCore, CorruptArchivesNeverEscapeOrCrash) {
   std::mt19937 random(4711);
   for (const char* name : {"methods.zip", "names.zip", "pyzip.zip"}) {
-    std::string original = unziptest::ReadAll(unziptest::Fixture(name));
+    std::string original = ReadFileBytes(unziptest::Fixture(name));
     ASSERT_FALSE(original.empty()) << name;
     for (int round = 0; round < 150; round++) {
       std::string spoilt = original;
