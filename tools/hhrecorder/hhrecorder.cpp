@@ -33,7 +33,7 @@ void Record(const char* format, ...) {
 
 }  // namespace
 
-extern "C" HWND WINAPI HtmlHelpA(HWND owner, LPCSTR file, UINT command,
+extern "C" __declspec(dllexport) HWND WINAPI HtmlHelpA(HWND owner, LPCSTR file, UINT command,
                                   DWORD_PTR data) {
   switch (command) {
     case kInitialize:
