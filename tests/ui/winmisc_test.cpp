@@ -14,6 +14,7 @@
 #include "foundation/zolan.h"
 #include "ids/winmisc.h"
 #include "support/assertrecorder.h"
+#include "support/languagelibrary.h"
 #include "support/testfiles.h"
 #include "support/windriver.h"
 #include "ui/winmisc.h"
@@ -29,30 +30,6 @@ constexpr int kSaveNameId = 0x47c;
 constexpr int kSaveTypesId = 0x470;
 
 const char* const kRecorder = ZOLAN_TOOLS_DIR "\\progrecorder.exe";
-
-// Swaps in a language library for texts by id and the language id, and back again.
-class LanguageLibrary {
-public:
-  LanguageLibrary(const char* file, int languageId)
-      : module(LoadLibraryA((std::string(ZOLAN_DIST_DIR "\\") + file).c_str())),
-        savedModule(gResourceInstance), savedId(gLanguageId) {
-    if (module) gResourceInstance = module;
-    gLanguageId = languageId;
-  }
-  ~LanguageLibrary() {
-    gResourceInstance = savedModule;
-    gLanguageId = savedId;
-    if (module) FreeLibrary(module);
-  }
-  LanguageLibrary(const LanguageLibrary&) = delete;
-  LanguageLibrary& operator=(const LanguageLibrary&) = delete;
-  bool Loaded() const { return module != nullptr; }
-
-private:
-  HMODULE module;
-  HINSTANCE savedModule;
-  int savedId;
-};
 
 // A box or dialog of this thread, answered by the driver from its own thread.
 Query OwnDialog() {

@@ -11,6 +11,7 @@
 
 #include "foundation/approot.h"
 #include "foundation/zolan.h"
+#include "support/languagelibrary.h"
 #include "support/windriver.h"
 #include "unziptest.h"
 
@@ -224,27 +225,9 @@ TEST(Unzipper, FolderRemovedBetweenExtractionsIsMadeAgain) {
   }
 }
 
-// Texts 2992 and 2993 come from the English library while alive.
-class ENGLISH {
-public:
-  ENGLISH() : Module(LoadLibraryA(ZOLAN_DIST_DIR "\\setupenglish.dll")), Saved(gResourceInstance) {
-    if (Module) gResourceInstance = Module;
-  }
-  ~ENGLISH() {
-    gResourceInstance = Saved;
-    if (Module) FreeLibrary(Module);
-  }
-  ENGLISH(const ENGLISH&) = delete;
-  ENGLISH& operator=(const ENGLISH&) = delete;
-  bool Loaded() const { return Module != nullptr; }
-
-private:
-  HMODULE Module;
-  HINSTANCE Saved;
-};
-
 TEST(Unzipper, AskOverwriteQuestion) {
-  ENGLISH english;
+  // Texts 2992 and 2993 of the question come from the English library.
+  LanguageLibrary english("setupenglish.dll", gLanguageId);
   ASSERT_TRUE(english.Loaded());
   struct CASE {
     const char* list;
